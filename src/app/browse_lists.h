@@ -1,0 +1,82 @@
+// The three browsing lists of the main window: volumes, folders, picture files.
+#pragma once
+
+#include <QComboBox>
+#include <QFileSystemWatcher>
+#include <QListWidget>
+#include <QTreeWidget>
+
+namespace quillon {
+
+// The nearest folder at or above `path` that exists and can be listed; empty if none.
+QString NearestReadableFolder(const QString& path);
+
+// Mounted volumes by their root paths. Changing the volume, by the user or in
+// code, emits Change at once.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget* parent = nullptr);
+    QString Drive() const;
+    // Selects the volume that holds `path`.
+    void SetDriveOf(const QString& path);
+    // Selects the volume without raising Change (used to undo a failed change).
+    void ShowDriveOf(const QString& path);
+
+signals:
+    void Change();
+
+private:
+    int IndexOfVolume(const QString& path);
+};
+
+// The current folder, the way up to it, and its subfolders. Opening one
+// (double-click or Enter) makes it current; every change of folder emits Change.
+// A folder that cannot be listed, or disappears while shown, gives way to the
+// nearest readable folder above it.
+class DirList : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit DirList(QWidget* parent = nullptr);
+    QString Path() const { return path_; }
+    // Returns false, and changes nothing, when neither `path` nor any folder above it can be listed.
+    bool SetPath(const QString& path);
+
+signals:
+    void Change();
+
+protected:
+    // Every level is always open: no expand marks.
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+
+private:
+    void Rebuild();
+    void FolderChanged();
+
+    QString path_;
+    QFileSystemWatcher watcher_;
+};
+
+// The entries of one folder that match "*.bmp" in any case, in name order.
+// A single click highlights a name; a double-click emits DblClick.
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+    QString Path() const { return path_; }
+    void SetPath(const QString& path);
+    // The highlighted name, without folder; empty when none is.
+    QString FileName() const;
+    QString Pattern() const { return QStringLiteral("*.bmp"); }
+
+signals:
+    void DblClick();
+
+private:
+    void Refresh();
+
+    QString path_;
+    QFileSystemWatcher watcher_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,273 @@
+#include "app/form1.h"
+
+#include "preview/form2.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QScreen>
+
+namespace quillon {
+
+QRect FromTwips(int left, int top, int width, int height)
+{
+    return {left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel};
+}
+
+QIcon QuillonIcon()
+{
+    static const QIcon icon(QStringLiteral(":/quillon/quillon.xpm"));
+    return icon;
+}
+
+QFont DialogFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+void FitCaption(QWidget* control, const QString& text)
+{
+    // Room for the text: a button or option button needs some for its frame or mark.
+    int room = control->contentsRect().width();
+    if (control->inherits("QAbstractButton"))
+        room -= control->inherits("QRadioButton") ? 20 : 8;
+    QFont font = control->font();
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        control->setFont(font);
+    }
+}
+
+void PathLabel::setText(const QString& text)
+{
+    QLabel::setText(text);
+    setToolTip(text);
+}
+
+void PathLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect box = contentsRect();
+    const int lines = std::max(1, box.height() / fontMetrics().lineSpacing());
+    QString shown = text();
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
+    // Leave out the middle until the rest fits the lines there are.
+    for (int keep = static_cast<int>(shown.size()) - 1;
+         keep > 2 && fontMetrics().boundingRect(box, flags, shown).height() > box.height(); --keep) {
+        shown = text().left(keep / 2) + QStringLiteral("…") + text().right(keep - keep / 2);
+    }
+    if (lines > 0)
+        painter.drawText(box, flags, shown);
+}
+
+Form1::Form1(SharedState& state, QWidget* parent) : QWidget(parent), state_(state)
+{
+    LayOut();
+}
+
+Form1::~Form1() = default;
+
+void Form1::LayOut()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillon-0.1"));
+    setWindowIcon(QuillonIcon());
+    setFont(DialogFont());
+    setFixedSize(466, 545);
+
+    const auto named = [](QWidget* control, const char* name, const QRect& place) {
+        control->setObjectName(QLatin1String(name));
+        control->setGeometry(place);
+    };
+    const auto label = [&](QWidget* in, const char* name, const QRect& place, const QString& caption) {
+        auto* control = new QLabel(caption, in);
+        named(control, name, place);
+        control->setFocusPolicy(Qt::NoFocus);
+        FitCaption(control, caption);
+        return control;
+    };
+    const auto frame = [&](QWidget* in, const char* name, const QRect& place) {
+        auto* control = new QFrame(in);
+        named(control, name, place);
+        control->setFrameStyle(QFrame::Box | QFrame::Sunken);  // an etched box, no caption
+        return control;
+    };
+    const auto coloured = [](QLabel* control, QColor colour) {
+        QPalette palette = control->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        control->setPalette(palette);
+    };
+
+    // Frames and what they hold first, so that the command buttons, which
+    // belong to the window itself, lie above them.
+    Frame1 = frame(this, "Frame1", FromTwips(360, 2640, 6255, 3015));
+    PreviewPic = new QLabel(Frame1);
+    named(PreviewPic, "PreviewPic", FromTwips(1080, 600, 4335, 2055));
+    PreviewPic->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    PreviewPic->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PreviewPic->setFocusPolicy(Qt::StrongFocus);
+    ColorValue = label(Frame1, "ColorValue", FromTwips(4080, 240, 1935, 285), {});
+    WidthValue = label(Frame1, "WidthValue", FromTwips(2640, 240, 615, 285), {});
+    HeightValue = label(Frame1, "HeightValue", FromTwips(1200, 240, 615, 285), {});
+    for (QLabel* value : {ColorValue, WidthValue, HeightValue})
+        coloured(value, QColor(0, 0, 192));
+    ColorLabel = label(Frame1, "ColorLabel", FromTwips(3480, 240, 495, 255), QStringLiteral("Color :"));
+    WidthLabel = label(Frame1, "WidthLabel", FromTwips(1920, 240, 615, 255), QStringLiteral("Width :"));
+    HeightLabel = label(Frame1, "HeightLabel", FromTwips(480, 240, 615, 255), QStringLiteral("Height :"));
+
+    Frame2 = frame(this, "Frame2", FromTwips(360, 5640, 6255, 1935));
+    Frame3 = frame(Frame2, "Frame3", FromTwips(240, 120, 4575, 735));
+    NormalOption = new QRadioButton(QStringLiteral("Normal"), Frame2);
+    named(NormalOption, "NormalOption", FromTwips(480, 360, 975, 375));
+    InverseOption = new QRadioButton(QStringLiteral("Inverse"), Frame2);
+    named(InverseOption, "InverseOption", FromTwips(1560, 360, 975, 375));
+    for (QRadioButton* option : {NormalOption, InverseOption}) {
+        option->raise();  // above Frame3
+        FitCaption(option, option->text());
+    }
+    NormalOption->setChecked(true);
+    InverseOption->setEnabled(false);
+    StatusValue = label(Frame2, "StatusValue", FromTwips(3120, 1080, 1095, 255), {});
+    ProgressPer = label(Frame2, "ProgressPer", FromTwips(1200, 1080, 375, 255), {});
+    StatusValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ProgressPer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PercentLabel = label(Frame2, "PercentLabel", FromTwips(1680, 1080, 255, 255), QStringLiteral("%"));
+    StatusLabel = label(Frame2, "StatusLabel", FromTwips(2400, 1080, 615, 255), QStringLiteral("Status :"));
+    ProgressLabel = label(Frame2, "ProgressLabel", FromTwips(360, 1080, 735, 255), QStringLiteral("Progress :"));
+    OutFileLabel = label(Frame2, "OutFileLabel", FromTwips(360, 1440, 855, 255), QStringLiteral("Output File :"));
+    OutFileValue = new PathLabel(Frame2);
+    named(OutFileValue, "OutFileValue", FromTwips(1320, 1440, 4695, 375));
+    OutFileValue->setFocusPolicy(Qt::NoFocus);
+    coloured(OutFileValue, QColor(0, 128, 0));
+
+    File1 = new FileList(this);
+    named(File1, "File1", FromTwips(3480, 720, 3135, 1845));
+    Dir1 = new DirList(this);
+    named(Dir1, "Dir1", FromTwips(360, 900, 2895, 1665));
+    Drive1 = new DriveList(this);
+    named(Drive1, "Drive1", FromTwips(960, 240, 2295, 315));
+    FileLabel = label(this, "FileLabel", FromTwips(3480, 360, 1575, 255), QStringLiteral("Files Name (*.bmp):"));
+    DirLabel = label(this, "DirLabel", FromTwips(360, 600, 975, 255), QStringLiteral("Directory:"));
+    DriverLabel = label(this, "DriverLabel", FromTwips(360, 240, 615, 255), QStringLiteral("Driver:"));
+    CopyRightLabel = label(this, "CopyRightLabel", FromTwips(360, 7680, 6255, 495), {});
+    coloured(CopyRightLabel, QColor(64, 64, 64));
+    QFont notice(QStringLiteral("Arial"));
+    notice.setPointSizeF(8.25);
+    notice.setWeight(QFont::Normal);
+    CopyRightLabel->setFont(notice);
+
+    const auto button = [&](const char* name, const QRect& place, const QString& caption, bool enabled) {
+        auto* control = new QPushButton(caption, this);
+        named(control, name, place);
+        control->setEnabled(enabled);
+        control->setAutoDefault(false);
+        control->raise();  // above Frame2 and Frame3
+        FitCaption(control, caption);
+        return control;
+    };
+    ExitButton = button("ExitButton", FromTwips(5520, 6480, 855, 375), QStringLiteral("Exit"), true);
+    ResetButton = button("ResetButton", FromTwips(5520, 6000, 855, 375), QStringLiteral("Reset"), true);
+    ConvertButton = button("ConvertButton", FromTwips(3120, 6000, 855, 375), QStringLiteral("Convert"), false);
+    PreviewButton = button("PreviewButton", FromTwips(4080, 6000, 855, 375), QStringLiteral("Preview"), false);
+
+    // Focus follows the tab indexes, not the picture: Preview comes before Convert.
+    const QList<QWidget*> tabOrder{Drive1,        Dir1,        File1,      PreviewButton, PreviewPic,
+                                   ConvertButton, ResetButton, ExitButton, InverseOption, NormalOption};
+    for (qsizetype k = 1; k < tabOrder.size(); ++k)
+        setTabOrder(tabOrder[k - 1], tabOrder[k]);
+
+    connect(Drive1, &DriveList::Change, this, &Form1::Drive1_Change);
+    connect(Dir1, &DirList::Change, this, &Form1::Dir1_Change);
+    connect(File1, &FileList::DblClick, this, &Form1::File1_DblClick);
+    connect(ConvertButton, &QPushButton::clicked, this, &Form1::ConvertButton_Click);
+    connect(PreviewButton, &QPushButton::clicked, this, &Form1::PreviewButton_Click);
+    connect(ResetButton, &QPushButton::clicked, this, &Form1::ResetButton_Click);
+    connect(ExitButton, &QPushButton::clicked, this, &Form1::ExitButton_Click);
+}
+
+void Form1::Form_Load()
+{
+    hide();
+    Init_Form();
+    // Centred on the screen; once shown, the window frame's size is known too.
+    const QPoint centre = screen()->availableGeometry().center();
+    move(centre - rect().center());
+    show();
+    move(pos() + centre - frameGeometry().center());
+}
+
+void Form1::Init_Form()
+{
+    CopyRightLabel->setText(QStringLiteral("Copyright (C) 2001-2002\r\n"
+                                           "Quillon: two-colour pictures made into 122 x 32 LCD data tables"));
+    ProgressPer->setText(QStringLiteral("0"));
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    Drive1->SetDriveOf(programFolder);  // a change of volume runs the browsing chain right here
+    Dir1->SetPath(programFolder);
+
+    // The picture box: 127 x 37 pixels, centred across Frame1 and 150 twips
+    // below its middle; worked in twips, in single precision.
+    PreviewPic->resize(127, 37);
+    const float picWidth = static_cast<float>(PreviewPic->width() * TwipsPerPixel);
+    const float picHeight = static_cast<float>(PreviewPic->height() * TwipsPerPixel);
+    const float top = (static_cast<float>(Frame1->height() * TwipsPerPixel) + 300.0f) / 2.0f - picHeight / 2.0f;
+    const float left = static_cast<float>(Frame1->width() * TwipsPerPixel) / 2.0f - picWidth / 2.0f;
+    PreviewPic->move(qRound(left / TwipsPerPixel), qRound(top / TwipsPerPixel));
+}
+
+void Form1::Drive1_Change()
+{
+    // A volume whose root cannot be listed leaves the folder where it was.
+    if (!Dir1->SetPath(Drive1->Drive()))
+        Drive1->ShowDriveOf(Dir1->Path());
+}
+
+void Form1::Dir1_Change()
+{
+    File1->SetPath(Dir1->Path());
+    Drive1->ShowDriveOf(Dir1->Path());  // going up past a mount point leaves its volume
+}
+
+void Form1::ResetButton_Click()
+{
+    PreviewPic->clear();
+    InverseOption->setEnabled(false);
+    NormalOption->setChecked(true);
+    PreviewButton->setEnabled(false);
+    ConvertButton->setEnabled(false);
+    for (QLabel* value : {HeightValue, WidthValue, ColorValue, StatusValue, static_cast<QLabel*>(OutFileValue)})
+        value->clear();
+    OutFileValue->setToolTip({});
+    ProgressPer->setText(QStringLiteral("0"));
+    ConvertStatus = QStringLiteral("F");
+    state_.OutputPath.clear();
+}
+
+void Form1::ExitButton_Click()
+{
+    // Nothing is asked or saved; with the last window gone the process ends.
+    close();
+}
+
+void Form1::Show_Status()
+{
+    if (ConvertStatus == QLatin1String("S")) {
+        StatusValue->setText(QStringLiteral("Successed"));
+        OutFileValue->setText(state_.OutputPath);
+    } else {
+        StatusValue->setText(QStringLiteral("Failed"));
+        OutFileValue->setText({});
+    }
+}
+
+void Form1::SetProgress(int percent)
+{
+    ProgressPer->setText(QString::number(percent));
+    ProgressPer->repaint();  // the conversion holds the event loop: paint now
+}
+
+}  // namespace quillon

@@ -1,0 +1,140 @@
+// The main window's picture intake: a double-click in the file list reads the
+// picture, accepts or rejects it, and prepares the window for converting it.
+#include "app/form1.h"
+#include "intake/listing_name.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QMessageBox>
+#include <QPixmap>
+
+namespace quillon {
+
+namespace {
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    return QDir(folder).filePath(name);
+}
+
+// The platform's loader must see the same picture that our reading saw.
+bool LoaderAgrees(const QImage& image, const MonoPicture& picture)
+{
+    if (image.isNull() || image.width() != picture.width || image.height() != picture.height)
+        return false;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const QColor shown = image.pixelColor(x, y);
+            if (Rgb(shown.red(), shown.green(), shown.blue()) != picture.Pixel(x, y))
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void Form1::ShowReadError(const QString& path, const QString& problem)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Picture Read Error"),
+                    QStringLiteral("The picture could not be read:\n%1\n\n%2").arg(QDir::toNativeSeparators(path), problem),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void Form1::File1_DblClick()
+{
+    const QString folder = File1->Path();
+    const QString name = File1->FileName();
+    if (name.isEmpty())
+        return;
+    const QString path = JoinPath(folder, name);
+
+    // The file is read once and closed; everything below works on these bytes,
+    // so the picture shown and the picture converted cannot differ.
+    QByteArray bytes;
+    QString problem;
+    {
+        QFile file(path);
+        if (QFileInfo(path).isDir())
+            problem = QStringLiteral("It is a folder, not a picture file.");
+        else if (!file.open(QIODevice::ReadOnly))
+            problem = file.errorString();
+        else if (bytes = file.read(static_cast<qint64>(ReadLimit)); file.error() != QFileDevice::NoError)
+            problem = file.errorString();
+    }
+    PictureRead read;
+    if (problem.isEmpty()) {
+        read = ReadPicture(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                     static_cast<std::size_t>(bytes.size())));
+        if (read.outcome == PictureRead::Outcome::Unreadable)
+            problem = QString::fromStdString(read.problem);
+    }
+    QImage image;
+    if (problem.isEmpty() && read.outcome == PictureRead::Outcome::Accepted) {
+        image = QImage::fromData(bytes, "BMP");
+        if (image.isNull())
+            problem = QStringLiteral("The picture loader cannot show this file.");
+        else if (!LoaderAgrees(image, read.picture))
+            problem = QStringLiteral("The picture loader reads other pixels from this file than its headers describe.");
+    }
+    if (!problem.isEmpty()) {
+        ShowReadError(path, problem);
+        ResetButton_Click();
+        return;
+    }
+
+    state_.FileHeader = read.fileHeader;
+    state_.InfoHeader = read.infoHeader;
+    if (read.hasColourTable) {
+        Palette0 = read.colourTable[0];
+        Palette1 = read.colourTable[1];
+    }
+
+    if (read.outcome == PictureRead::Outcome::Rejected) {
+        // The window keeps the previous picture until the box is closed.
+        QMessageBox box(QMessageBox::NoIcon, QLatin1String(SizeErrorTitle),
+                        QString::fromStdString(SizeErrorPrompt()), QMessageBox::Ok, this);
+        box.exec();
+        ResetButton_Click();
+        return;
+    }
+
+    PreviewPic->setPixmap(QPixmap::fromImage(image));
+    const BITMAPINFOHEADER& info = state_.InfoHeader;
+    HeightValue->setText(QString::number(info.biHeight));
+    WidthValue->setText(QString::number(info.biWidth));
+    ColorValue->setText(QStringLiteral("%1 Bits  (%2 Colors)").arg(info.biBitCount).arg(1 << info.biBitCount));
+    pictureFolder_ = folder;
+    pictureName_ = name;
+    picture_ = std::move(read.picture);
+    Init_Selection();
+}
+
+void Form1::Init_Selection()
+{
+    InverseOption->setEnabled(state_.InfoHeader.biBitCount == 1);
+    NormalOption->setChecked(true);
+    PreviewButton->setEnabled(false);
+    ConvertButton->setEnabled(true);
+    StatusValue->clear();
+    OutFileValue->setText({});
+    ProgressPer->setText(QStringLiteral("0"));
+    ConvertStatus = QStringLiteral("F");
+    // Named after the picture that was accepted, whatever the lists show now.
+    state_.OutputPath = ListingPath(pictureFolder_, pictureName_);
+}
+
+void Form1::Init_Conversion()
+{
+    StatusValue->clear();
+    OutFileValue->setText({});
+    PreviewButton->setEnabled(false);
+    ProgressPer->setText(QStringLiteral("0"));
+    ConvertStatus = QStringLiteral("F");
+    state_.OutputPath = ListingPath(pictureFolder_, pictureName_);
+}
+
+}  // namespace quillon

@@ -1,0 +1,107 @@
+#include "support/gui_helpers.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace quillon::test {
+
+std::unique_ptr<QObject> WhenModal(std::function<void(QWidget* modal)> inspect, const char* kind)
+{
+    auto owner = std::make_unique<QObject>();
+    auto* timer = new QTimer(owner.get());
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, inspect, kind] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && !modal->inherits(kind))
+            modal = nullptr;
+        if (!modal && !deadline.hasExpired())
+            return;
+        timer->stop();
+        if (!modal)
+            return;
+        inspect(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->close();
+    });
+    timer->start(10);
+    return owner;
+}
+
+std::unique_ptr<QObject> RecordNextBox(BoxSeen& seen)
+{
+    return WhenModal([&seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        seen.shown = true;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.buttons = static_cast<int>(box->buttons().size());
+        seen.icon = box->icon();
+    }, "QMessageBox");
+}
+
+namespace {
+QListWidgetItem* Find(QListWidget* list, const QString& name)
+{
+    const auto items = list->findItems(name, Qt::MatchExactly);
+    return items.isEmpty() ? nullptr : items.first();
+}
+}  // namespace
+
+bool DoubleClickName(QListWidget* list, const QString& name)
+{
+    QListWidgetItem* item = Find(list, name);
+    if (!item)
+        return false;
+    list->scrollToItem(item);
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    return true;
+}
+
+bool ClickName(QListWidget* list, const QString& name)
+{
+    QListWidgetItem* item = Find(list, name);
+    if (!item)
+        return false;
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    return true;
+}
+
+}  // namespace quillon::test
+
+#include "support/bmp_maker.h"
+
+namespace quillon::test {
+
+MainWindow::MainWindow()
+{
+    form.Form_Load();
+    if (!QTest::qWaitForWindowExposed(&form))
+        qWarning("the main window was not exposed");
+}
+
+void MainWindow::Browse(const QString& folder)
+{
+    form.Dir1->SetPath(folder);
+}
+
+void MainWindow::Pick(const QString& name, const QByteArray& bytes)
+{
+    WriteFile(scratch.filePath(name), bytes);
+    Browse(scratch.path());
+    form.File1->SetPath(scratch.path());  // the list sees a file written after it was filled
+    DoubleClickName(form.File1, name);
+}
+
+}  // namespace quillon::test

@@ -1,0 +1,59 @@
+// Helpers for the window tests: modal windows are answered from a timer.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QListWidget;
+
+namespace quillon::test {
+
+// Waits (from a timer, while the caller is blocked in a modal window) for the
+// next modal window, hands it to `inspect`, then closes it. Gives up after
+// five seconds, so a missing window fails the test instead of hanging it.
+// Only a modal window of class `kind` counts (a message box over a dialog).
+// The watch ends with the returned guard, so it never outlives the test.
+[[nodiscard]] std::unique_ptr<QObject> WhenModal(std::function<void(QWidget* modal)> inspect,
+                                                 const char* kind = "QDialog");
+
+// The title and text of a message box, as a user reads them.
+struct BoxSeen {
+    bool shown = false;
+    QString title;
+    QString text;
+    int buttons = 0;
+    int icon = -1;
+};
+// Arms WhenModal for a message box and records what it showed.
+[[nodiscard]] std::unique_ptr<QObject> RecordNextBox(BoxSeen& seen);
+
+// Double-clicks the file list's row with `name`, as a user would.
+bool DoubleClickName(QListWidget* list, const QString& name);
+bool ClickName(QListWidget* list, const QString& name);
+
+}  // namespace quillon::test
+
+#include "app/form1.h"
+
+#include <QTemporaryDir>
+
+namespace quillon::test {
+
+// A main window as the program starts it, with its own shared state, and a
+// scratch folder to browse to.
+struct MainWindow {
+    MainWindow();
+    // Points the folder list at `folder`, as a user opening it would.
+    void Browse(const QString& folder);
+    // Writes a picture into the scratch folder, browses there, double-clicks it.
+    void Pick(const QString& name, const QByteArray& bytes);
+
+    SharedState state;
+    Form1 form{state};
+    QTemporaryDir scratch;
+};
+
+}  // namespace quillon::test
