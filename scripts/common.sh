@@ -1,0 +1,34 @@
+# Shared by ./run and ./test: install what a fresh Debian machine lacks, then
+# configure (once) and build into build/.
+
+# Debian packages the build and the windows need.
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation)
+
+missing_packages() {
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || echo "$package"
+  done
+}
+
+ensure_packages() {
+  local missing
+  missing=$(missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Quillon needs these Debian packages; install them with:" >&2
+    echo "  sudo apt-get install -y" $missing >&2
+    exit 1
+  fi
+  echo "Installing:" $missing
+  apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
+}
+
+build_release() {
+  if [ ! -f build/CMakeCache.txt ]; then
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "$@"
+  fi
+  cmake --build build --parallel "$(nproc)"
+}
