@@ -6,6 +6,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setFont(quillon::DialogFont());  // message boxes too
     quillon::SharedState state;
     quillon::Form1 form(state);
     form.Form_Load();
