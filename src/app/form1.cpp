@@ -51,7 +51,6 @@ void PathLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     const QRect box = contentsRect();
-    const int lines = std::max(1, box.height() / fontMetrics().lineSpacing());
     QString shown = text();
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
     // Leave out the middle until the rest fits the lines there are.
@@ -59,8 +58,7 @@ void PathLabel::paintEvent(QPaintEvent*)
          keep > 2 && fontMetrics().boundingRect(box, flags, shown).height() > box.height(); --keep) {
         shown = text().left(keep / 2) + QStringLiteral("…") + text().right(keep - keep / 2);
     }
-    if (lines > 0)
-        painter.drawText(box, flags, shown);
+    painter.drawText(box, flags, shown);
 }
 
 Form1::Form1(SharedState& state, QWidget* parent) : QWidget(parent), state_(state)
