@@ -2,7 +2,7 @@
 # configure (once) and build into build/.
 
 # Debian packages the build and the windows need.
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation)
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev)
 
 missing_packages() {
   local package

@@ -1,0 +1,28 @@
+// The two commands of quillon-cli and the exit codes they answer with.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quillon::cli {
+
+enum ExitCode : int {
+    AllGood = 0,
+    Differences = 1,  // --check found a missing or stale listing
+    BadFile = 2,      // a picture was rejected, or a file could not be read or written
+    UsageError = 64,  // the command line was not understood (EX_USAGE)
+};
+
+struct ConvertOptions {
+    QStringList pictures;
+    bool inverse = false;  // light the pixels of the second colour-table entry
+    bool check = false;    // write nothing, compare with the listings on disk
+    bool hasOutput = false;
+    QString output;  // "-" for standard output
+};
+
+ExitCode RunConvert(const ConvertOptions& options);
+
+ExitCode RunPreview(const QString& listing);
+
+}  // namespace quillon::cli

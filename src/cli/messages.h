@@ -1,0 +1,30 @@
+// What quillon-cli prints: paths on stdout, one line per file; problems on
+// stderr, one line each, starting with the program's name and the file's path.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace quillon::cli {
+
+// The bytes of a path as the file system spells it.
+std::string PathText(const QString& path);
+
+// "quillon-cli: PATH: what" on stderr.
+void Problem(const QString& path, std::string_view what);
+
+// A line of text on stdout.
+void Say(std::string_view line);
+
+// Raw bytes on stdout.
+void Emit(std::string_view bytes);
+
+// Flushes stdout; false (with a message) when something written there was lost.
+bool StdoutIntact();
+
+// Several lines of a message turned into one: each line trimmed, joined by a blank.
+std::string OneLine(std::string_view text);
+
+}  // namespace quillon::cli
