@@ -1,0 +1,321 @@
+// quillon-cli convert, run as a process: the listings it writes beside the
+// pictures, standard output, rejected and unreadable pictures, and write failures.
+#include "cli/cli_run.h"
+#include "support/bmp_maker.h"
+#include "support/test_main.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(quillon::RGBQUAD)
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+// Computed from the byte order alone: a pixel is lit when its colour is the
+// colour of the entry chosen, whichever entry it was drawn from.
+QByteArray ExpectedFor(const BmpSpec& spec, bool inverse)
+{
+    const RgbValue on = ColourOf(spec.colours[inverse ? 1 : 0]);
+    return ExpectedListing([&](int x, int y) { return ColourOf(spec.colours[spec.index(x, y) ? 1 : 0]) == on; });
+}
+
+BmpSpec Picture(unsigned seed, std::uint32_t infoSize = 40)
+{
+    BmpSpec spec = RandomPicture(seed);
+    spec.infoSize = infoSize;
+    return spec;
+}
+
+const QByteArray SizeMessage =
+    "Picture Size Error: Picture Resolution is limit to 122 x 32 pixels (Width x Height) and 2 Colors Bitmap.";
+
+}  // namespace
+
+class CliConvertTest : public QObject {
+    Q_OBJECT
+private slots:
+    void writesListingBeside_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("listing");
+        QTest::addColumn<unsigned>("seed");
+        QTest::addColumn<bool>("inverse");
+        QTest::addColumn<uint>("infoSize");
+        QTest::addColumn<bool>("relative");  // given by name alone, from its own folder
+        for (unsigned seed = 1; seed <= 3; ++seed) {
+            QTest::addRow("seed %u, Normal", seed) << "logo.bmp"
+                                                   << "lcd_logo.txt" << seed << false << 40u << false;
+            QTest::addRow("seed %u, Inverse", seed) << "logo.bmp"
+                                                    << "lcd_logo.txt" << seed << true << 40u << false;
+        }
+        QTest::newRow("upper-case extension") << "LOGO.BMP"
+                                              << "lcd_LOGO.txt" << 4u << false << 40u << false;
+        QTest::newRow(".bmp twice in the name") << "a.bmp.Bmp"
+                                                << "lcd_a.txt.txt" << 5u << false << 40u << false;
+        QTest::newRow("no .bmp in the name") << "logo.dib"
+                                             << "lcd_logo.dib" << 6u << false << 40u << false;
+        QTest::newRow("blanks and letters") << "Grüße neu.bmp"
+                                            << "lcd_Grüße neu.txt" << 7u << true << 40u << false;
+        QTest::newRow("108-byte header") << "v4.bmp"
+                                         << "lcd_v4.txt" << 8u << false << 108u << false;
+        QTest::newRow("124-byte header, Inverse") << "v5.bmp"
+                                                  << "lcd_v5.txt" << 9u << true << 124u << false;
+        QTest::newRow("name alone, Normal") << "logo.bmp"
+                                            << "lcd_logo.txt" << 10u << false << 40u << true;
+        QTest::newRow("name alone, Inverse") << "logo.bmp"
+                                             << "lcd_logo.txt" << 11u << true << 40u << true;
+    }
+    void writesListingBeside()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QString, listing);
+        QFETCH(unsigned, seed);
+        QFETCH(bool, inverse);
+        QFETCH(uint, infoSize);
+        QFETCH(bool, relative);
+        QTemporaryDir folder;
+        const BmpSpec spec = Picture(seed, infoSize);
+        QVERIFY(WriteFile(folder.filePath(picture), MakeBmp(spec)));
+
+        QStringList arguments{"convert"};
+        if (inverse)
+            arguments << "--inverse";
+        arguments << (relative ? picture : folder.filePath(picture));
+        const CliRun run = RunCli(arguments, folder.path());
+
+        QVERIFY(run.started);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const QString written = relative ? listing : folder.filePath(listing);
+        QCOMPARE(run.out, QFile::encodeName(written) + "\n");
+        QCOMPARE(FileBytes(folder.filePath(listing)), ExpectedFor(spec, inverse));
+        QCOMPARE(FolderEntries(folder.path()), Sorted({picture, listing}));  // no temporary file left
+    }
+
+    void colourTables_data()
+    {
+        QTest::addColumn<RGBQUAD>("first");
+        QTest::addColumn<RGBQUAD>("second");
+        QTest::addColumn<bool>("inverse");
+        QTest::addColumn<QByteArray>("leftByte");  // pixels of entry 0 fill the left half
+        QTest::addColumn<QByteArray>("rightByte");
+        QTest::newRow("black, white: Normal lights black")
+            << RGBQUAD{0, 0, 0, 0} << RGBQUAD{255, 255, 255, 0} << false << QByteArray("FFH") << QByteArray("00H");
+        QTest::newRow("black, white: Inverse lights white")
+            << RGBQUAD{0, 0, 0, 0} << RGBQUAD{255, 255, 255, 0} << true << QByteArray("00H") << QByteArray("FFH");
+        QTest::newRow("same colour twice: all lit")
+            << RGBQUAD{7, 8, 9, 0} << RGBQUAD{7, 8, 9, 0} << true << QByteArray("FFH") << QByteArray("FFH");
+        QTest::newRow("reserved byte is no colour")
+            << RGBQUAD{7, 8, 9, 1} << RGBQUAD{7, 8, 9, 2} << false << QByteArray("FFH") << QByteArray("FFH");
+        QTest::newRow("blue and red told apart")
+            << RGBQUAD{255, 0, 0, 0} << RGBQUAD{0, 0, 255, 0} << false << QByteArray("FFH") << QByteArray("00H");
+    }
+    void colourTables()
+    {
+        QFETCH(RGBQUAD, first);
+        QFETCH(RGBQUAD, second);
+        QFETCH(bool, inverse);
+        QFETCH(QByteArray, leftByte);
+        QFETCH(QByteArray, rightByte);
+        QTemporaryDir folder;
+        BmpSpec spec;
+        spec.colours = {first, second};
+        spec.index = [](int x, int) { return x < 61 ? 0 : 1; };
+        QVERIFY(WriteFile(folder.filePath("t.bmp"), MakeBmp(spec)));
+        QStringList arguments{"convert", folder.filePath("t.bmp")};
+        if (inverse)
+            arguments << "--inverse";  // after the picture works as well
+        const CliRun run = RunCli(arguments);
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray listing = FileBytes(folder.filePath("lcd_t.txt"));
+        QCOMPARE(listing, ExpectedFor(spec, inverse));
+        QCOMPARE(listing.mid(11, 3), leftByte);                                 // block 1: columns 0 to 60
+        QCOMPARE(listing.mid(listing.indexOf("\r\n\r\n") + 15, 3), rightByte);  // block 2: columns 61 to 121
+    }
+
+    // A bad picture between two good ones: named on stderr, the others converted.
+    void badPictureNamedOthersConverted_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: no file at all
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QByteArray>("message");
+        BmpSpec wide;
+        wide.width = 100;
+        BmpSpec swapped;
+        swapped.width = 32;
+        swapped.height = 122;
+        BmpSpec topDown;
+        topDown.height = -32;
+        BmpSpec deep;
+        deep.bitCount = 24;
+        BmpSpec compressed;
+        compressed.compression = 1;
+        QTest::newRow("100 x 32") << MakeBmp(wide) << false << SizeMessage;
+        QTest::newRow("32 x 122") << MakeBmp(swapped) << false << SizeMessage;
+        QTest::newRow("stored top-down") << MakeBmp(topDown) << false << SizeMessage;
+        QTest::newRow("24 bits a pixel") << MakeBmp(deep) << false << SizeMessage;
+        QTest::newRow("no such file") << QByteArray() << false
+                                      << QByteArray("cannot be read: No such file or directory");
+        QTest::newRow("a folder") << QByteArray() << true
+                                  << QByteArray("cannot be read: It is a folder, not a picture file.");
+        QTest::newRow("ten bytes") << QByteArray(10, 'B') << false
+                                   << QByteArray(
+                                          "cannot be read: The file is too short for a bitmap: it has 10 "
+                                          "bytes, its headers alone need 54.");
+        QTest::newRow("pixels cut short")
+            << MakeBmp(BmpSpec{}).left(100) << false
+            << QByteArray("cannot be read: The file ends before the picture's pixels do.");
+        QTest::newRow("compressed") << MakeBmp(compressed) << false
+                                    << QByteArray(
+                                           "cannot be read: The picture is stored compressed; only "
+                                           "uncompressed bitmaps can be read.");
+    }
+    void badPictureNamedOthersConverted()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, folder);
+        QFETCH(QByteArray, message);
+        QTemporaryDir scratch;
+        const QString bad = scratch.filePath("bad.bmp");
+        if (folder)
+            QVERIFY(QDir().mkdir(bad));
+        else if (!bytes.isEmpty())
+            QVERIFY(WriteFile(bad, bytes));
+        const BmpSpec first = Picture(21), last = Picture(22);
+        QVERIFY(WriteFile(scratch.filePath("first.bmp"), MakeBmp(first)));
+        QVERIFY(WriteFile(scratch.filePath("last.bmp"), MakeBmp(last)));
+
+        const CliRun run = RunCli({"convert", scratch.filePath("first.bmp"), bad, scratch.filePath("last.bmp")});
+
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.ErrLines(), QByteArrayList({"quillon-cli: " + QFile::encodeName(bad) + ": " + message}));
+        QCOMPARE(run.OutLines(), QByteArrayList({QFile::encodeName(scratch.filePath("lcd_first.txt")),
+                                                 QFile::encodeName(scratch.filePath("lcd_last.txt"))}));
+        QCOMPARE(FileBytes(scratch.filePath("lcd_first.txt")), ExpectedFor(first, false));
+        QCOMPARE(FileBytes(scratch.filePath("lcd_last.txt")), ExpectedFor(last, false));
+        QVERIFY(!QFileInfo::exists(scratch.filePath("lcd_bad.txt")));
+    }
+
+    void convertAgainReplaces()
+    {
+        QTemporaryDir folder;
+        const QString picture = folder.filePath("p.bmp");
+        QVERIFY(WriteFile(folder.filePath("lcd_p.txt"), QByteArray(5000, 'x')));  // longer than a listing
+        QVERIFY(WriteFile(picture, MakeBmp(Picture(31))));
+        QCOMPARE(RunCli({"convert", picture}).exitCode, 0);
+        QCOMPARE(FileBytes(folder.filePath("lcd_p.txt")), ExpectedFor(Picture(31), false));
+        QVERIFY(WriteFile(picture, MakeBmp(Picture(32))));
+        QCOMPARE(RunCli({"convert", picture}).exitCode, 0);
+        QCOMPARE(FileBytes(folder.filePath("lcd_p.txt")), ExpectedFor(Picture(32), false));
+    }
+
+    void writeFailureKeepsEarlierListing_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QByteArray>("reason");  // empty: whatever the file system says
+        // The listing's name has 255 characters: there is no room for a temporary file's longer name.
+        QTest::newRow("earlier listing, no room for a temporary file") << QString(247, 'n') + ".bmp"
+                                                                       << "file" << QByteArray();
+        QTest::newRow("a folder of that name")
+            << "f.bmp"
+            << "folder" << QByteArray("cannot be written: A folder of that name is in the way.");
+    }
+    void writeFailureKeepsEarlierListing()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QString, obstacle);
+        QFETCH(QByteArray, reason);
+        QTemporaryDir folder;
+        QVERIFY(WriteFile(folder.filePath(picture), MakeBmp(Picture(41))));
+        QVERIFY(WriteFile(folder.filePath("ok.bmp"), MakeBmp(Picture(42))));
+        const QString listing = folder.filePath("lcd_" + QString(picture).replace(".bmp", ".txt"));
+        const QByteArray earlier = "        DB 00H;\r\n";
+        if (obstacle == "file")
+            QVERIFY(WriteFile(listing, earlier));
+        else
+            QVERIFY(QDir().mkdir(listing));
+        const QStringList before = FolderEntries(folder.path());
+
+        const CliRun run = RunCli({"convert", folder.filePath(picture), folder.filePath("ok.bmp")});
+
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.ErrLines().size(), 1);
+        const QByteArray prefix = "quillon-cli: " + QFile::encodeName(listing) + ": ";
+        QVERIFY2(run.ErrLines()[0].startsWith(prefix + "cannot be written: "), run.err.constData());
+        if (!reason.isEmpty())
+            QCOMPARE(run.ErrLines()[0], prefix + reason);
+        QCOMPARE(run.OutLines(), QByteArrayList({QFile::encodeName(folder.filePath("lcd_ok.txt"))}));
+        QCOMPARE(FolderEntries(folder.path()), Sorted(before + QStringList{"lcd_ok.txt"}));
+        if (obstacle == "file")
+            QCOMPARE(FileBytes(listing), earlier);
+    }
+
+    void outputToStdout_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("inverse");
+        QTest::newRow("--output -, Normal") << "--output" << false;
+        QTest::newRow("--output -, Inverse") << "--output" << true;
+        QTest::newRow("-o -") << "-o" << false;
+    }
+    void outputToStdout()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, inverse);
+        QTemporaryDir folder;
+        const BmpSpec spec = Picture(51);
+        QVERIFY(WriteFile(folder.filePath("s.bmp"), MakeBmp(spec)));
+        QStringList arguments{"convert", option, "-", folder.filePath("s.bmp")};
+        if (inverse)
+            arguments << "--inverse";
+        const CliRun run = RunCli(arguments);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, ExpectedFor(spec, inverse));  // the listing alone, CR LF kept
+        QCOMPARE(FolderEntries(folder.path()), QStringList({"s.bmp"}));
+    }
+
+    void outputToStdoutOfBadPicture()
+    {
+        QTemporaryDir folder;
+        BmpSpec wide;
+        wide.width = 123;
+        QVERIFY(WriteFile(folder.filePath("w.bmp"), MakeBmp(wide)));
+        const CliRun run = RunCli({"convert", "--output", "-", folder.filePath("w.bmp")});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.err, "quillon-cli: " + QFile::encodeName(folder.filePath("w.bmp")) + ": " + SizeMessage + "\n");
+    }
+
+    void outputToFile_data()
+    {
+        QTest::addColumn<QString>("output");  // relative to the scratch folder
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("new file in another folder") << "firmware/logo.inc" << false;
+        QTest::newRow("replacing an earlier file") << "logo.inc" << true;
+    }
+    void outputToFile()
+    {
+        QFETCH(QString, output);
+        QFETCH(bool, earlier);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath("firmware"));
+        const BmpSpec spec = Picture(61);
+        QVERIFY(WriteFile(folder.filePath("logo.bmp"), MakeBmp(spec)));
+        if (earlier)
+            QVERIFY(WriteFile(folder.filePath(output), "old"));
+        const CliRun run = RunCli({"convert", "--inverse", "--output", output, "logo.bmp"}, folder.path());
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QFile::encodeName(output) + "\n");
+        QCOMPARE(FileBytes(folder.filePath(output)), ExpectedFor(spec, true));
+        QVERIFY(!QFileInfo::exists(folder.filePath("lcd_logo.txt")));
+    }
+};
+
+QUILLON_TEST(CliConvertTest);
+#include "tst_cli_convert.moc"

@@ -1,0 +1,138 @@
+// quillon-cli's command line, run as a process: help and version, usage errors
+// with exit code 64 that write nothing, and no GUI library in the process.
+#include "cli/cli_run.h"
+#include "support/bmp_maker.h"
+#include "support/test_main.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+// A folder with two good pictures, so that a command line wrongly taken as
+// valid would show up as listings written.
+struct Pictures {
+    Pictures()
+    {
+        WriteFile(folder.filePath("p.bmp"), MakeBmp(RandomPicture(1)));
+        WriteFile(folder.filePath("q.bmp"), MakeBmp(RandomPicture(2)));
+    }
+    QTemporaryDir folder;
+};
+
+}  // namespace
+
+class CliUsageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArrayList>("shown");  // lines or parts of lines stdout must hold
+        const QByteArrayList exitCodes{"Exit codes:", "\n  0   all good", "\n  1   --check found",
+                                       "\n  2   a picture was rejected", "\n  64  the command line was not understood"};
+        QTest::newRow("--help") << QStringList{"--help"}
+                                << QByteArrayList{"Usage: quillon-cli", "\n  convert ", "\n  preview "} + exitCodes;
+        QTest::newRow("-h") << QStringList{"-h"} << QByteArrayList{"Usage: quillon-cli", "\n  convert "} + exitCodes;
+        QTest::newRow("convert --help") << QStringList{"convert", "--help"}
+                                        << QByteArrayList{"PICTURE.bmp", "--inverse", "--check", "-o,--output FILE"} +
+                                               exitCodes;
+        QTest::newRow("help after pictures writes nothing")
+            << QStringList{"convert", "p.bmp", "q.bmp", "--help"} << QByteArrayList{"--inverse"};
+        QTest::newRow("preview --help") << QStringList{"preview", "--help"}
+                                        << QByteArrayList{"LISTING.txt", "'#' set", "'.' clear"} + exitCodes;
+        QTest::newRow("--version") << QStringList{"--version"} << QByteArrayList{"quillon-cli " QUILLON_VERSION "\n"};
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArrayList, shown);
+        Pictures pictures;
+        const CliRun run = RunCli(arguments, pictures.folder.path());
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        for (const QByteArray& part : shown)
+            QVERIFY2(run.out.contains(part), qPrintable("missing \"" + part + "\" in:\n" + run.out));
+        QCOMPARE(FolderEntries(pictures.folder.path()), QStringList({"p.bmp", "q.bmp"}));
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("told");     // part of the first line on stderr
+        QTest::addColumn<QByteArray>("helpFor");  // the command whose --help is pointed to
+        QTest::newRow("no arguments") << QStringList{} << QByteArray("subcommand is required") << QByteArray("");
+        QTest::newRow("unknown command") << QStringList{"frob", "p.bmp"}
+                                         << QByteArray("frob is not a command; the commands are convert and preview")
+                                         << QByteArray("");
+        QTest::newRow("option before the command")
+            << QStringList{"--inverse", "convert", "p.bmp"} << QByteArray("--inverse") << QByteArray(" convert");
+        QTest::newRow("convert without pictures")
+            << QStringList{"convert"} << QByteArray("PICTURE.bmp is required") << QByteArray(" convert");
+        QTest::newRow("unknown option") << QStringList{"convert", "--bogus", "p.bmp"} << QByteArray("--bogus")
+                                        << QByteArray(" convert");
+        QTest::newRow("--output for two pictures")
+            << QStringList{"convert", "-o", "x.txt", "p.bmp", "q.bmp"}
+            << QByteArray("--output: takes the listing of exactly one picture, not 2") << QByteArray(" convert");
+        QTest::newRow("--output without its file")
+            << QStringList{"convert", "p.bmp", "--output"} << QByteArray("--output") << QByteArray(" convert");
+        QTest::newRow("--output empty") << QStringList{"convert", "--output", "", "p.bmp"}
+                                        << QByteArray("--output: needs a file name, or - for standard output")
+                                        << QByteArray(" convert");
+        QTest::newRow("--check of standard output")
+            << QStringList{"convert", "--check", "--output", "-", "p.bmp"}
+            << QByteArray("--output: - cannot be checked; give the listing's file name") << QByteArray(" convert");
+        QTest::newRow("preview without listing")
+            << QStringList{"preview"} << QByteArray("LISTING.txt is required") << QByteArray(" preview");
+        QTest::newRow("preview of two listings")
+            << QStringList{"preview", "a.txt", "b.txt"} << QByteArray("b.txt") << QByteArray(" preview");
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, told);
+        QFETCH(QByteArray, helpFor);
+        Pictures pictures;
+        const CliRun run = RunCli(arguments, pictures.folder.path());
+        QCOMPARE(run.exitCode, 64);
+        QCOMPARE(run.out, QByteArray());
+        const QByteArrayList lines = run.ErrLines();
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith("quillon-cli: ") && lines[0].contains(told), run.err.constData());
+        QCOMPARE(lines[1], "Run 'quillon-cli" + helpFor + " --help' for more information.");
+        QCOMPARE(FolderEntries(pictures.folder.path()), QStringList({"p.bmp", "q.bmp"}));
+    }
+
+    // A build job has no display: the tool must not even load Qt's GUI or widget
+    // libraries. The dynamic loader lists every library it maps, needed or opened later.
+    void loadsNoGuiLibrary_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("convert") << QStringList{"convert", "p.bmp"};
+        QTest::newRow("preview") << QStringList{"preview", "lcd_p.txt"};
+    }
+    void loadsNoGuiLibrary()
+    {
+        QFETCH(QStringList, arguments);
+        Pictures pictures;
+        QCOMPARE(RunCli({"convert", "p.bmp"}, pictures.folder.path()).exitCode, 0);
+        QProcessEnvironment traced;
+        traced.insert("LD_DEBUG", "files");
+        const CliRun run = RunCli(arguments, pictures.folder.path(), traced);
+        QCOMPARE(run.exitCode, 0);
+        if (!run.err.contains("libQt6Core"))
+            QSKIP("the dynamic loader lists no libraries here (not glibc, or Qt linked statically)");
+        QByteArrayList unwanted;
+        for (const QByteArray& line : run.ErrLines()) {
+            if (line.contains("libQt6Gui") || line.contains("libQt6Widgets") || line.contains("libQt6DBus"))
+                unwanted << line.trimmed();
+        }
+        QVERIFY2(unwanted.isEmpty(), unwanted.join('\n').constData());
+    }
+};
+
+QUILLON_TEST(CliUsageTest);
+#include "tst_cli_usage.moc"

@@ -1,0 +1,111 @@
+// The main window and quillon-cli, given the same picture file, write the same
+// listing byte for byte, and reject a picture with the same message.
+#include "support/bmp_maker.h"
+#include "support/gui_helpers.h"
+#include "support/test_main.h"
+
+#ifdef QUILLON_CLI_PATH
+#include "cli/cli_run.h"
+#endif
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillon;
+using namespace quillon::test;
+
+class CliMatchesWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sameListing_data()
+    {
+        QTest::addColumn<QByteArray>("picture");
+        QTest::addColumn<bool>("inverse");
+        for (unsigned seed = 1; seed <= 4; ++seed) {
+            const QByteArray bytes = MakeBmp(RandomPicture(seed));
+            QTest::addRow("seed %u, Normal", seed) << bytes << false;
+            QTest::addRow("seed %u, Inverse", seed) << bytes << true;
+        }
+        for (const std::uint32_t infoSize : {108u, 124u}) {
+            BmpSpec spec = RandomPicture(10 + infoSize);
+            spec.infoSize = infoSize;
+            QTest::addRow("%u-byte header", infoSize) << MakeBmp(spec) << true;
+        }
+        BmpSpec same = RandomPicture(5);
+        same.colours = {RGBQUAD{1, 2, 3, 0}, RGBQUAD{1, 2, 3, 9}};
+        QTest::newRow("one colour twice") << MakeBmp(same) << false;
+        QByteArray padded = MakeBmp(RandomPicture(6));
+        for (int row = 0; row < 32; ++row)
+            padded[62 + 16 * row + 15] = static_cast<char>(padded[62 + 16 * row + 15] | 0x3F);
+        QTest::newRow("padding bits set") << padded << true;
+    }
+    void sameListing()
+    {
+#ifndef QUILLON_CLI_PATH
+        QSKIP("quillon-cli is not built (QUILLON_CLI is OFF)");
+#else
+        QFETCH(QByteArray, picture);
+        QFETCH(bool, inverse);
+        MainWindow main;
+        main.Pick("Pic.bmp", picture);
+        if (inverse)
+            QTest::mouseClick(main.form.InverseOption, Qt::LeftButton);
+        QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
+        QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
+        const QByteArray fromWindow = FileBytes(main.scratch.filePath("lcd_Pic.txt"));
+        QCOMPARE(fromWindow.size(), 2760);
+
+        QTemporaryDir elsewhere;
+        QVERIFY(WriteFile(elsewhere.filePath("Pic.bmp"), picture));
+        QStringList arguments{"convert", elsewhere.filePath("Pic.bmp")};
+        if (inverse)
+            arguments << "--inverse";
+        const CliRun run = RunCli(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(FileBytes(elsewhere.filePath("lcd_Pic.txt")), fromWindow);
+        QCOMPARE(RunCli(arguments + QStringList{"--output", "-"}).out, fromWindow);
+#endif
+    }
+
+    // The window's message box, its two lines made one, is what the tool prints.
+    void sameRejection_data()
+    {
+        QTest::addColumn<QByteArray>("picture");
+        BmpSpec wide;
+        wide.width = 200;
+        BmpSpec deep;
+        deep.bitCount = 8;
+        QTest::newRow("200 x 32") << MakeBmp(wide);
+        QTest::newRow("8 bits a pixel") << MakeBmp(deep);
+    }
+    void sameRejection()
+    {
+#ifndef QUILLON_CLI_PATH
+        QSKIP("quillon-cli is not built (QUILLON_CLI is OFF)");
+#else
+        QFETCH(QByteArray, picture);
+        MainWindow main;
+        BoxSeen box;
+        {
+            const auto watch = RecordNextBox(box);
+            main.Pick("Big.bmp", picture);
+            QTRY_VERIFY(box.shown);
+        }
+        QStringList lines = box.text.split(QRegularExpression("[\r\n]+"));
+        for (QString& line : lines)
+            line = line.trimmed();
+        const QString oneLine = lines.join(' ');
+
+        const CliRun run = RunCli({"convert", main.scratch.filePath("Big.bmp")});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("quillon-cli: %1: %2: %3\n").arg(main.scratch.filePath("Big.bmp"), box.title, oneLine));
+        QVERIFY(!QFileInfo::exists(main.scratch.filePath("lcd_Big.txt")));
+#endif
+    }
+};
+
+QUILLON_TEST(CliMatchesWindowTest);
+#include "tst_cli_matches_window_gui.moc"
