@@ -1,0 +1,173 @@
+// The core's steps, one picture at a time, in memory: reading and accepting a
+// picture, the pixel queries the writer makes, the writer, the reader with its
+// dot walk, and the two together.
+#include "convert/geometry.h"
+#include "convert/listing_writer.h"
+#include "intake/bitmap_reader.h"
+#include "preview/listing_reader.h"
+#include "support/bmp_maker.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+
+using namespace quillon;
+
+namespace {
+
+std::span<const std::uint8_t> Bytes(const QByteArray& file)
+{
+    return {reinterpret_cast<const std::uint8_t*>(file.constData()), static_cast<std::size_t>(file.size())};
+}
+
+const QByteArray& AcceptedFile()
+{
+    static const QByteArray file = test::MakeBmp(test::RandomPicture(1));
+    return file;
+}
+
+SharedState CountedState()
+{
+    SharedState state;
+    state.InfoHeader.biWidth = AcceptedWidth;
+    state.InfoHeader.biHeight = AcceptedHeight;
+    CountPagesAndBlocks(state);
+    return state;
+}
+
+// Keeps every dot, as a window or a terminal would, at the least cost.
+class DotArray : public DotSurface {
+public:
+    void Erase() override { dots.fill(-1); }
+    void SetDot(int x, int y, RgbValue colour) override
+    {
+        dots[static_cast<std::size_t>(y * AcceptedWidth + x)] = colour;
+    }
+    std::array<RgbValue, AcceptedWidth * AcceptedHeight> dots{};
+};
+
+std::string Listing(const MonoPicture& picture)
+{
+    SharedState state = CountedState();
+    return WriteListing(state, ColourOf(picture.table[0]), [&picture](int x, int y) { return picture.Pixel(x, y); },
+                        {});
+}
+
+// Headers, colour table and the acceptance test. The picture is one column too
+// wide, so reading stops at the rejection, before any pixel.
+void HeadersAndAcceptance(benchmark::State& run)
+{
+    test::BmpSpec spec = test::RandomPicture(2);
+    spec.width = AcceptedWidth + 1;
+    const QByteArray file = test::MakeBmp(spec);
+    for (auto _ : run) {
+        PictureRead read = ReadPicture(Bytes(file));
+        benchmark::DoNotOptimize(read);
+    }
+}
+BENCHMARK(HeadersAndAcceptance);
+
+// The same for an accepted picture: its 32 rows decoded as well.
+void ReadAcceptedPicture(benchmark::State& run)
+{
+    for (auto _ : run) {
+        PictureRead read = ReadPicture(Bytes(AcceptedFile()));
+        benchmark::DoNotOptimize(read);
+    }
+}
+BENCHMARK(ReadAcceptedPicture);
+
+// The 3,904 pixel queries the writer makes, through the same kind of callable.
+void PixelQueries(benchmark::State& run)
+{
+    const MonoPicture picture = ReadPicture(Bytes(AcceptedFile())).picture;
+    const PixelQuery pixel = [&picture](int x, int y) { return picture.Pixel(x, y); };
+    for (auto _ : run) {
+        RgbValue sum = 0;
+        for (int x = 0; x < AcceptedWidth; ++x) {
+            for (int y = 0; y < AcceptedHeight; ++y)
+                sum += pixel(x, y);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(PixelQueries);
+
+// The writer, into memory.
+void WriteListingToMemory(benchmark::State& run)
+{
+    const MonoPicture picture = ReadPicture(Bytes(AcceptedFile())).picture;
+    for (auto _ : run) {
+        std::string listing = Listing(picture);
+        benchmark::DoNotOptimize(listing);
+    }
+    run.SetBytesProcessed(static_cast<std::int64_t>(run.iterations()) * 2760);
+}
+BENCHMARK(WriteListingToMemory);
+
+// One listing line to its bits.
+void DecodeOneLine(benchmark::State& run)
+{
+    const std::string line = "        DB 01H,80H,FFH,00H,3CH,A5H,0FH,F0H;";
+    for (auto _ : run) {
+        auto bits = DecodeLine(line);
+        benchmark::DoNotOptimize(bits);
+    }
+}
+BENCHMARK(DecodeOneLine);
+
+// A whole listing read back: line splitting, decoding and the dot walk.
+void DecodeAndWalk(benchmark::State& run)
+{
+    const std::string text = Listing(ReadPicture(Bytes(AcceptedFile())).picture);
+    QBuffer buffer;
+    buffer.setData(text.data(), static_cast<qsizetype>(text.size()));
+    buffer.open(QIODevice::ReadOnly);
+    SharedState state = CountedState();
+    DotArray dots;
+    for (auto _ : run) {
+        buffer.seek(0);
+        DrawPosition position;
+        ReadListingFrom(buffer, state, position, dots);
+        benchmark::DoNotOptimize(dots.dots.data());
+    }
+}
+BENCHMARK(DecodeAndWalk);
+
+// Writer and reader together, as one picture goes through the tool and back.
+void WriterReaderRoundTrip(benchmark::State& run)
+{
+    const MonoPicture picture = ReadPicture(Bytes(AcceptedFile())).picture;
+    SharedState state = CountedState();
+    DotArray dots;
+    for (auto _ : run) {
+        const std::string text = Listing(picture);
+        QBuffer buffer;
+        buffer.setData(text.data(), static_cast<qsizetype>(text.size()));
+        buffer.open(QIODevice::ReadOnly);
+        DrawPosition position;
+        ReadListingFrom(buffer, state, position, dots);
+        benchmark::DoNotOptimize(dots.dots.data());
+    }
+}
+BENCHMARK(WriterReaderRoundTrip);
+
+// Saving a listing to disk: temporary file, write, flush to disk, rename.
+void SaveListingToDisk(benchmark::State& run)
+{
+    const std::string text = Listing(ReadPicture(Bytes(AcceptedFile())).picture);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("lcd_bench.txt");
+    for (auto _ : run) {
+        QString problem = SaveListing(path, text);
+        benchmark::DoNotOptimize(problem);
+    }
+}
+BENCHMARK(SaveListingToDisk)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
