@@ -1,8 +1,8 @@
 # Shared by ./run and ./test: install what a fresh Debian machine lacks, then
 # configure (once) and build into build/.
 
-# Debian packages the build and the windows need.
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev)
+# Debian packages the build, the windows and the package test need.
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
 
 missing_packages() {
   local package
