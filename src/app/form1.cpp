@@ -53,10 +53,26 @@ void PathLabel::paintEvent(QPaintEvent*)
     const QRect box = contentsRect();
     QString shown = text();
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
-    // Leave out the middle until the rest fits the lines there are.
-    for (int keep = static_cast<int>(shown.size()) - 1;
-         keep > 2 && fontMetrics().boundingRect(box, flags, shown).height() > box.height(); --keep) {
-        shown = text().left(keep / 2) + QStringLiteral("…") + text().right(keep - keep / 2);
+    // Leave out the middle until the rest fits the lines there are: the most
+    // characters kept that still fit, found by halving (a path can run to
+    // thousands of characters, and every try lays the text out anew).
+    const auto fits = [&](const QString& candidate) {
+        return fontMetrics().boundingRect(box, flags, candidate).height() <= box.height();
+    };
+    const auto keeping = [&](int keep) {
+        return text().left(keep / 2) + QStringLiteral("…") + text().right(keep - keep / 2);
+    };
+    if (shown.size() > 3 && !fits(shown)) {
+        int low = 3;  // kept even when nothing fits
+        int high = static_cast<int>(shown.size()) - 1;
+        while (low < high) {
+            const int middle = (low + high + 1) / 2;
+            if (fits(keeping(middle)))
+                low = middle;
+            else
+                high = middle - 1;
+        }
+        shown = keeping(low);
     }
     painter.drawText(box, flags, shown);
 }

@@ -58,8 +58,11 @@ void Form1::File1_DblClick()
     QString problem;
     {
         QFile file(path);
-        if (QFileInfo(path).isDir())
+        const QFileInfo info(path);
+        if (info.isDir())
             problem = QStringLiteral("It is a folder, not a picture file.");
+        else if (info.exists() && !info.isFile())  // opening a named pipe would wait for a writer
+            problem = QStringLiteral("It is a device, pipe or socket, not a picture file.");
         else if (!file.open(QIODevice::ReadOnly))
             problem = file.errorString();
         else if (bytes = file.read(static_cast<qint64>(ReadLimit)); file.error() != QFileDevice::NoError)
