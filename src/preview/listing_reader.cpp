@@ -41,6 +41,16 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 16> Expansio
     {"C", "1100"}, {"D", "1101"}, {"E", "1110"}, {"F", "1111"},
 }};
 
+// 0 .. 15 for a hexadecimal digit in either case, otherwise -1.
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (Lower(c) >= 'a' && Lower(c) <= 'f')
+        return Lower(c) - 'a' + 10;
+    return -1;
+}
+
 constexpr std::size_t PrefixLength = 11;
 constexpr std::size_t SuffixLength = 2;
 
@@ -52,10 +62,20 @@ std::optional<std::string> DecodeLine(std::string_view line)
         return std::nullopt;
     std::string bits(line.substr(PrefixLength, line.size() - PrefixLength - SuffixLength));
     bits = ReplaceAll(bits, "H,", "");
-    // "0" first, then "1": every later expansion inserts only those two.
-    for (const auto& [digit, binary] : Expansions)
-        bits = ReplaceAll(bits, digit, binary);
-    return bits;
+    // Expanding "0", then "1", ... "F" in turn over the whole string is the same
+    // as expanding every digit where it stands: after "0" and "1" each expansion
+    // inserts only those two, which no later one expands again. Done in one pass,
+    // so that a line of megabytes costs one pass, not sixteen.
+    std::string binary;
+    binary.reserve(bits.size() * 4);
+    for (const char c : bits) {
+        const int value = HexValue(c);
+        if (value < 0)
+            binary += c;
+        else
+            binary += Expansions[static_cast<std::size_t>(value)].second;
+    }
+    return binary;
 }
 
 QString ReadListingFrom(QIODevice& device, SharedState& state, DrawPosition& position, DotSurface& surface)
@@ -105,8 +125,11 @@ QString ReadListing(const QString& path, SharedState& state, DrawPosition& posit
 {
     QFile file(path);
     QString problem;
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         problem = QStringLiteral("It is a folder, not a listing.");
+    else if (info.exists() && !info.isFile())  // opening a named pipe would wait for a writer
+        problem = QStringLiteral("It is a device, pipe or socket, not a listing.");
     else if (!file.open(QIODevice::ReadOnly))
         problem = file.errorString();
     if (!problem.isEmpty()) {
