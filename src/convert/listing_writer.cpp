@@ -101,11 +101,18 @@ QString SaveListing(const QString& path, const std::string& listing)
     if (QFileInfo(path).isDir())
         return QStringLiteral("A folder of that name is in the way.");
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write that the disk cuts short shows in write()'s count. A
+    // buffered one is only flushed by commit(), which then renames the cut
+    // file over the earlier listing and reports success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     const auto size = static_cast<qint64>(listing.size());
-    if (file.write(listing.data(), size) != size) {
-        const QString reason = file.errorString();
+    if (const qint64 written = file.write(listing.data(), size); written != size) {
+        const QString reason = written > 0
+                                   ? QStringLiteral("Only %1 of its %2 bytes could be written; the disk may be full.")
+                                         .arg(written)
+                                         .arg(size)
+                                   : file.errorString();
         file.cancelWriting();
         return reason;
     }
