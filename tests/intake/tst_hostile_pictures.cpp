@@ -57,14 +57,14 @@ QByteArray Good()
 class HostilePicturesTest : public QObject {
     Q_OBJECT
 private slots:
-    // A file cut off at every length up to the end of the colour table. Which
-    // outcome a cut gives depends on what it still holds: a 1-bit picture needs
-    // its table, a deeper one only its headers to be turned away.
+    // A file cut off at every length up to the end of the colour table (an
+    // accepted picture cut short is covered in tst_bitmap_reader). Which outcome
+    // a cut gives depends on what it still holds: a 1-bit picture of the wrong
+    // size needs its table to be turned away, a deeper one only its headers.
     void truncated_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<Outcome>("outcome");
-        const QByteArray good = Good();
         BmpSpec narrow;
         narrow.width = 100;
         const QByteArray wrongSize = MakeBmp(narrow);
@@ -72,7 +72,6 @@ private slots:
         deep.bitCount = 24;
         const QByteArray deepFile = MakeBmp(deep);
         for (int length = 0; length <= 61; ++length) {
-            QTest::addRow("accepted picture cut to %d bytes", length) << good.left(length) << Outcome::Unreadable;
             QTest::addRow("100 x 32 picture cut to %d bytes", length) << wrongSize.left(length) << Outcome::Unreadable;
             QTest::addRow("24-bit picture cut to %d bytes", length)
                 << deepFile.left(length) << (length < 54 ? Outcome::Unreadable : Outcome::Rejected);
