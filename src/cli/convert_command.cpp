@@ -21,12 +21,18 @@ namespace quillon::cli {
 namespace {
 
 // At most `limit` bytes from the start of the file at `path`, or the reason it
-// could not be read. Read in pieces, so a pipe or device, which tells no size,
-// is read as far as a file is.
-std::optional<QByteArray> ReadStart(const QString& path, qint64 limit, QString& problem, const char* folderText)
+// could not be read, in the window's words: `kind` is "a picture file" or "a
+// listing". As in the window, only a plain file is opened: opening a named pipe
+// would wait for a writer.
+std::optional<QByteArray> ReadStart(const QString& path, qint64 limit, QString& problem, const char* kind)
 {
-    if (QFileInfo(path).isDir()) {
-        problem = QString::fromLatin1(folderText);
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        problem = QStringLiteral("It is a folder, not %1.").arg(QLatin1String(kind));
+        return std::nullopt;
+    }
+    if (info.exists() && !info.isFile()) {
+        problem = QStringLiteral("It is a device, pipe or socket, not %1.").arg(QLatin1String(kind));
         return std::nullopt;
     }
     QFile file(path);
@@ -57,8 +63,7 @@ std::optional<QByteArray> ReadStart(const QString& path, qint64 limit, QString& 
 std::optional<std::string> ListingFor(const QString& picturePath, bool inverse)
 {
     QString problem;
-    const auto bytes =
-        ReadStart(picturePath, static_cast<qint64>(ReadLimit), problem, "It is a folder, not a picture file.");
+    const auto bytes = ReadStart(picturePath, static_cast<qint64>(ReadLimit), problem, "a picture file");
     if (!bytes) {
         Problem(picturePath, "cannot be read: " + OneLine(problem.toStdString()));
         return std::nullopt;
@@ -102,8 +107,7 @@ Comparison CompareWithDisk(const QString& listingPath, const std::string& listin
         return Comparison::Missing;
     QString problem;
     // One byte more than the listing tells a longer file from an equal one.
-    const auto onDisk =
-        ReadStart(listingPath, static_cast<qint64>(listing.size()) + 1, problem, "It is a folder, not a listing.");
+    const auto onDisk = ReadStart(listingPath, static_cast<qint64>(listing.size()) + 1, problem, "a listing");
     if (!onDisk) {
         Problem(listingPath, "cannot be read: " + OneLine(problem.toStdString()));
         return Comparison::Unreadable;

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace quillon;
 using namespace quillon::test;
 
@@ -152,14 +154,27 @@ private slots:
         QCOMPARE(FolderEntries(folder.path()), QStringList({"logo.inc", "p.bmp"}));  // no lcd_p.txt either
     }
 
+    void listingThatCannotBeRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("a folder") << "folder" << QByteArray("It is a folder, not a listing.");
+        QTest::newRow("a named pipe") << "pipe" << QByteArray("It is a device, pipe or socket, not a listing.");
+    }
     void listingThatCannotBeRead()
     {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, message);
         QTemporaryDir folder;
         QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(RandomPicture(3))));
-        QVERIFY(QDir(folder.path()).mkdir("lcd_p.txt"));
+        if (kind == "folder")
+            QVERIFY(QDir(folder.path()).mkdir("lcd_p.txt"));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath("lcd_p.txt")).constData(), 0600), 0);
         const CliRun run = RunCli({"convert", "--check", "p.bmp"}, folder.path());
         QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.err, QByteArray("quillon-cli: lcd_p.txt: cannot be read: It is a folder, not a listing.\n"));
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.err, "quillon-cli: lcd_p.txt: cannot be read: " + message + "\n");
     }
 };
 

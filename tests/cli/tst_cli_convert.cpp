@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(quillon::RGBQUAD)
 
 using namespace quillon;
@@ -139,8 +141,8 @@ private slots:
     // A bad picture between two good ones: named on stderr, the others converted.
     void badPictureNamedOthersConverted_data()
     {
-        QTest::addColumn<QByteArray>("bytes");  // empty: no file at all
-        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("kind");  // "file" with these bytes, "none", "folder" or "pipe"
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("message");
         BmpSpec wide;
         wide.width = 100;
@@ -153,37 +155,40 @@ private slots:
         deep.bitCount = 24;
         BmpSpec compressed;
         compressed.compression = 1;
-        QTest::newRow("100 x 32") << MakeBmp(wide) << false << SizeMessage;
-        QTest::newRow("32 x 122") << MakeBmp(swapped) << false << SizeMessage;
-        QTest::newRow("stored top-down") << MakeBmp(topDown) << false << SizeMessage;
-        QTest::newRow("24 bits a pixel") << MakeBmp(deep) << false << SizeMessage;
-        QTest::newRow("no such file") << QByteArray() << false
-                                      << QByteArray("cannot be read: No such file or directory");
-        QTest::newRow("a folder") << QByteArray() << true
-                                  << QByteArray("cannot be read: It is a folder, not a picture file.");
-        QTest::newRow("ten bytes") << QByteArray(10, 'B') << false
-                                   << QByteArray(
-                                          "cannot be read: The file is too short for a bitmap: it has 10 "
-                                          "bytes, its headers alone need 54.");
+        const QByteArray unreadable = "cannot be read: ";
+        QTest::newRow("100 x 32") << "file" << MakeBmp(wide) << SizeMessage;
+        QTest::newRow("32 x 122") << "file" << MakeBmp(swapped) << SizeMessage;
+        QTest::newRow("stored top-down") << "file" << MakeBmp(topDown) << SizeMessage;
+        QTest::newRow("24 bits a pixel") << "file" << MakeBmp(deep) << SizeMessage;
+        QTest::newRow("no such file") << "none" << QByteArray() << unreadable + "No such file or directory";
+        QTest::newRow("a folder") << "folder" << QByteArray() << unreadable + "It is a folder, not a picture file.";
+        // Opening a named pipe would wait for a writer: the run would hang instead.
+        QTest::newRow("a named pipe") << "pipe" << QByteArray()
+                                      << unreadable + "It is a device, pipe or socket, not a picture file.";
+        QTest::newRow("ten bytes") << "file" << QByteArray(10, 'B')
+                                   << unreadable +
+                                          "The file is too short for a bitmap: it has 10 bytes, its "
+                                          "headers alone need 54.";
         QTest::newRow("pixels cut short")
-            << MakeBmp(BmpSpec{}).left(100) << false
-            << QByteArray("cannot be read: The file ends before the picture's pixels do.");
-        QTest::newRow("compressed") << MakeBmp(compressed) << false
-                                    << QByteArray(
-                                           "cannot be read: The picture is stored compressed; only "
-                                           "uncompressed bitmaps can be read.");
+            << "file" << MakeBmp(BmpSpec{}).left(100) << unreadable + "The file ends before the picture's pixels do.";
+        QTest::newRow("compressed") << "file" << MakeBmp(compressed)
+                                    << unreadable +
+                                           "The picture is stored compressed; only uncompressed bitmaps "
+                                           "can be read.";
     }
     void badPictureNamedOthersConverted()
     {
+        QFETCH(QString, kind);
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, folder);
         QFETCH(QByteArray, message);
         QTemporaryDir scratch;
         const QString bad = scratch.filePath("bad.bmp");
-        if (folder)
-            QVERIFY(QDir().mkdir(bad));
-        else if (!bytes.isEmpty())
+        if (kind == "file")
             QVERIFY(WriteFile(bad, bytes));
+        if (kind == "folder")
+            QVERIFY(QDir().mkdir(bad));
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
         const BmpSpec first = Picture(21), last = Picture(22);
         QVERIFY(WriteFile(scratch.filePath("first.bmp"), MakeBmp(first)));
         QVERIFY(WriteFile(scratch.filePath("last.bmp"), MakeBmp(last)));

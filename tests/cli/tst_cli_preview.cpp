@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace quillon;
 using namespace quillon::test;
 
@@ -158,19 +160,23 @@ private slots:
 
     void listingThatCannotBeRead_data()
     {
-        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("message");
-        QTest::newRow("no such file") << false << QByteArray("cannot be read: No such file or directory");
-        QTest::newRow("a folder") << true << QByteArray("cannot be read: It is a folder, not a listing.");
+        QTest::newRow("no such file") << "none" << QByteArray("cannot be read: No such file or directory");
+        QTest::newRow("a folder") << "folder" << QByteArray("cannot be read: It is a folder, not a listing.");
+        QTest::newRow("a named pipe") << "pipe"
+                                      << QByteArray("cannot be read: It is a device, pipe or socket, not a listing.");
     }
     void listingThatCannotBeRead()
     {
-        QFETCH(bool, folder);
+        QFETCH(QString, kind);
         QFETCH(QByteArray, message);
         QTemporaryDir scratch;
         const QString path = scratch.filePath("lcd_x.txt");
-        if (folder)
+        if (kind == "folder")
             QVERIFY(QDir().mkdir(path));
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         const CliRun run = RunCli({"preview", path});
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QByteArray());
