@@ -105,6 +105,32 @@ private slots:
         QVERIFY(!QFileInfo::exists(main.scratch.filePath("lcd_Big.txt")));
 #endif
     }
+
+    // The one difference: the window also asks Qt's image loader, which the tool
+    // cannot load. A picture only that loader refuses is converted by the tool alone.
+    void loaderOnlyRefusal()
+    {
+#ifndef QUILLON_CLI_PATH
+        QSKIP("quillon-cli is not built (QUILLON_CLI is OFF)");
+#else
+        BmpSpec noSignature = RandomPicture(8);
+        noSignature.type = 0x5858;  // "XX" where "BM" belongs
+        MainWindow main;
+        BoxSeen box;
+        {
+            const auto watch = RecordNextBox(box);
+            main.Pick("Sig.bmp", MakeBmp(noSignature));
+            QTRY_VERIFY(box.shown);
+        }
+        QCOMPARE(box.title, QStringLiteral("Picture Read Error"));
+        QVERIFY(!main.form.ConvertButton->isEnabled());
+
+        const CliRun run = RunCli({"convert", main.scratch.filePath("Sig.bmp")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(FileBytes(main.scratch.filePath("lcd_Sig.txt")),
+                 ExpectedListing([&](int x, int y) { return noSignature.index(x, y) == 0; }));
+#endif
+    }
 };
 
 QUILLON_TEST(CliMatchesWindowTest);
