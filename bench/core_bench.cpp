@@ -60,9 +60,9 @@ std::string Listing(const MonoPicture& picture)
 // wide, so reading stops at the rejection, before any pixel.
 void HeadersAndAcceptance(benchmark::State& run)
 {
-    test::BmpSpec spec = test::RandomPicture(2);
-    spec.width = AcceptedWidth + 1;
-    const QByteArray file = test::MakeBmp(spec);
+    test::BmpRecipe recipe = test::RandomPicture(2);
+    recipe.width = AcceptedWidth + 1;
+    const QByteArray file = test::MakeBmp(recipe);
     for (auto _ : run) {
         PictureRead read = ReadPicture(Bytes(file));
         benchmark::DoNotOptimize(read);

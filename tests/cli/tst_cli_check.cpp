@@ -17,8 +17,8 @@ namespace {
 
 QByteArray ListingOf(unsigned seed, bool inverse)
 {
-    const BmpSpec spec = RandomPicture(seed);
-    return ExpectedListing([&](int x, int y) { return spec.index(x, y) == (inverse ? 1 : 0); });
+    const BmpRecipe recipe = RandomPicture(seed);
+    return ExpectedListing([&](int x, int y) { return recipe.index(x, y) == (inverse ? 1 : 0); });
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(QFile::remove(folder.filePath("lcd_missing.txt")));
         QVERIFY(WriteFile(folder.filePath("lcd_stale.txt"), ListingOf(99, false)));
         if (withRejected) {
-            BmpSpec wide;
+            BmpRecipe wide;
             wide.width = 244;
             QVERIFY(WriteFile(folder.filePath("wide.bmp"), MakeBmp(wide)));
             pictures.insert(1, folder.filePath("wide.bmp"));

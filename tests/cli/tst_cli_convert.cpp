@@ -18,17 +18,17 @@ namespace {
 
 // Computed from the byte order alone: a pixel is lit when its colour is the
 // colour of the entry chosen, whichever entry it was drawn from.
-QByteArray ExpectedFor(const BmpSpec& spec, bool inverse)
+QByteArray ExpectedFor(const BmpRecipe& recipe, bool inverse)
 {
-    const RgbValue on = ColourOf(spec.colours[inverse ? 1 : 0]);
-    return ExpectedListing([&](int x, int y) { return ColourOf(spec.colours[spec.index(x, y) ? 1 : 0]) == on; });
+    const RgbValue on = ColourOf(recipe.colours[inverse ? 1 : 0]);
+    return ExpectedListing([&](int x, int y) { return ColourOf(recipe.colours[recipe.index(x, y) ? 1 : 0]) == on; });
 }
 
-BmpSpec Picture(unsigned seed, std::uint32_t infoSize = 40)
+BmpRecipe Picture(unsigned seed, std::uint32_t infoSize = 40)
 {
-    BmpSpec spec = RandomPicture(seed);
-    spec.infoSize = infoSize;
-    return spec;
+    BmpRecipe recipe = RandomPicture(seed);
+    recipe.infoSize = infoSize;
+    return recipe;
 }
 
 const QByteArray SizeMessage =
@@ -79,8 +79,8 @@ private slots:
         QFETCH(uint, infoSize);
         QFETCH(bool, relative);
         QTemporaryDir folder;
-        const BmpSpec spec = Picture(seed, infoSize);
-        QVERIFY(WriteFile(folder.filePath(picture), MakeBmp(spec)));
+        const BmpRecipe recipe = Picture(seed, infoSize);
+        QVERIFY(WriteFile(folder.filePath(picture), MakeBmp(recipe)));
 
         QStringList arguments{"convert"};
         if (inverse)
@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         const QString written = relative ? listing : folder.filePath(listing);
         QCOMPARE(run.out, QFile::encodeName(written) + "\n");
-        QCOMPARE(FileBytes(folder.filePath(listing)), ExpectedFor(spec, inverse));
+        QCOMPARE(FileBytes(folder.filePath(listing)), ExpectedFor(recipe, inverse));
         QCOMPARE(FolderEntries(folder.path()), Sorted({picture, listing}));  // no temporary file left
     }
 
@@ -123,17 +123,17 @@ private slots:
         QFETCH(QByteArray, leftByte);
         QFETCH(QByteArray, rightByte);
         QTemporaryDir folder;
-        BmpSpec spec;
-        spec.colours = {first, second};
-        spec.index = [](int x, int) { return x < 61 ? 0 : 1; };
-        QVERIFY(WriteFile(folder.filePath("t.bmp"), MakeBmp(spec)));
+        BmpRecipe recipe;
+        recipe.colours = {first, second};
+        recipe.index = [](int x, int) { return x < 61 ? 0 : 1; };
+        QVERIFY(WriteFile(folder.filePath("t.bmp"), MakeBmp(recipe)));
         QStringList arguments{"convert", folder.filePath("t.bmp")};
         if (inverse)
             arguments << "--inverse";  // after the picture works as well
         const CliRun run = RunCli(arguments);
         QCOMPARE(run.exitCode, 0);
         const QByteArray listing = FileBytes(folder.filePath("lcd_t.txt"));
-        QCOMPARE(listing, ExpectedFor(spec, inverse));
+        QCOMPARE(listing, ExpectedFor(recipe, inverse));
         QCOMPARE(listing.mid(11, 3), leftByte);                                 // block 1: columns 0 to 60
         QCOMPARE(listing.mid(listing.indexOf("\r\n\r\n") + 15, 3), rightByte);  // block 2: columns 61 to 121
     }
@@ -144,16 +144,16 @@ private slots:
         QTest::addColumn<QString>("kind");  // "file" with these bytes, "none", "folder" or "pipe"
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("message");
-        BmpSpec wide;
+        BmpRecipe wide;
         wide.width = 100;
-        BmpSpec swapped;
+        BmpRecipe swapped;
         swapped.width = 32;
         swapped.height = 122;
-        BmpSpec topDown;
+        BmpRecipe topDown;
         topDown.height = -32;
-        BmpSpec deep;
+        BmpRecipe deep;
         deep.bitCount = 24;
-        BmpSpec compressed;
+        BmpRecipe compressed;
         compressed.compression = 1;
         const QByteArray unreadable = "cannot be read: ";
         QTest::newRow("100 x 32") << "file" << MakeBmp(wide) << SizeMessage;
@@ -170,7 +170,7 @@ private slots:
                                           "The file is too short for a bitmap: it has 10 bytes, its "
                                           "headers alone need 54.";
         QTest::newRow("pixels cut short")
-            << "file" << MakeBmp(BmpSpec{}).left(100) << unreadable + "The file ends before the picture's pixels do.";
+            << "file" << MakeBmp(BmpRecipe{}).left(100) << unreadable + "The file ends before the picture's pixels do.";
         QTest::newRow("compressed") << "file" << MakeBmp(compressed)
                                     << unreadable +
                                            "The picture is stored compressed; only uncompressed bitmaps "
@@ -189,7 +189,7 @@ private slots:
             QVERIFY(QDir().mkdir(bad));
         if (kind == "pipe")
             QCOMPARE(::mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
-        const BmpSpec first = Picture(21), last = Picture(22);
+        const BmpRecipe first = Picture(21), last = Picture(22);
         QVERIFY(WriteFile(scratch.filePath("first.bmp"), MakeBmp(first)));
         QVERIFY(WriteFile(scratch.filePath("last.bmp"), MakeBmp(last)));
 
@@ -272,22 +272,22 @@ private slots:
         QFETCH(QString, option);
         QFETCH(bool, inverse);
         QTemporaryDir folder;
-        const BmpSpec spec = Picture(51);
-        QVERIFY(WriteFile(folder.filePath("s.bmp"), MakeBmp(spec)));
+        const BmpRecipe recipe = Picture(51);
+        QVERIFY(WriteFile(folder.filePath("s.bmp"), MakeBmp(recipe)));
         QStringList arguments{"convert", option, "-", folder.filePath("s.bmp")};
         if (inverse)
             arguments << "--inverse";
         const CliRun run = RunCli(arguments);
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, ExpectedFor(spec, inverse));  // the listing alone, CR LF kept
+        QCOMPARE(run.out, ExpectedFor(recipe, inverse));  // the listing alone, CR LF kept
         QCOMPARE(FolderEntries(folder.path()), QStringList({"s.bmp"}));
     }
 
     void outputToStdoutOfBadPicture()
     {
         QTemporaryDir folder;
-        BmpSpec wide;
+        BmpRecipe wide;
         wide.width = 123;
         QVERIFY(WriteFile(folder.filePath("w.bmp"), MakeBmp(wide)));
         const CliRun run = RunCli({"convert", "--output", "-", folder.filePath("w.bmp")});
@@ -309,15 +309,15 @@ private slots:
         QFETCH(bool, earlier);
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkpath("firmware"));
-        const BmpSpec spec = Picture(61);
-        QVERIFY(WriteFile(folder.filePath("logo.bmp"), MakeBmp(spec)));
+        const BmpRecipe recipe = Picture(61);
+        QVERIFY(WriteFile(folder.filePath("logo.bmp"), MakeBmp(recipe)));
         if (earlier)
             QVERIFY(WriteFile(folder.filePath(output), "old"));
         const CliRun run = RunCli({"convert", "--inverse", "--output", output, "logo.bmp"}, folder.path());
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QFile::encodeName(output) + "\n");
-        QCOMPARE(FileBytes(folder.filePath(output)), ExpectedFor(spec, true));
+        QCOMPARE(FileBytes(folder.filePath(output)), ExpectedFor(recipe, true));
         QVERIFY(!QFileInfo::exists(folder.filePath("lcd_logo.txt")));
     }
 };

@@ -62,11 +62,11 @@ private slots:
         QFETCH(bool, inverse);
         QFETCH(QString, form);
         QTemporaryDir folder;
-        const BmpSpec spec = RandomPicture(seed);
-        const auto lit = [&](int x, int y) { return spec.index(x, y) == (inverse ? 1 : 0); };
+        const BmpRecipe recipe = RandomPicture(seed);
+        const auto lit = [&](int x, int y) { return recipe.index(x, y) == (inverse ? 1 : 0); };
         const QString listing = folder.filePath("lcd_p.txt");
         if (form == "convert") {
-            QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(spec)));
+            QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(recipe)));
             QStringList arguments{"convert", folder.filePath("p.bmp")};
             if (inverse)
                 arguments << "--inverse";

@@ -29,11 +29,11 @@ private slots:
             QTest::addRow("seed %u, Inverse", seed) << bytes << true;
         }
         for (const std::uint32_t infoSize : {108u, 124u}) {
-            BmpSpec spec = RandomPicture(10 + infoSize);
-            spec.infoSize = infoSize;
-            QTest::addRow("%u-byte header", infoSize) << MakeBmp(spec) << true;
+            BmpRecipe recipe = RandomPicture(10 + infoSize);
+            recipe.infoSize = infoSize;
+            QTest::addRow("%u-byte header", infoSize) << MakeBmp(recipe) << true;
         }
-        BmpSpec same = RandomPicture(5);
+        BmpRecipe same = RandomPicture(5);
         same.colours = {RGBQUAD{1, 2, 3, 0}, RGBQUAD{1, 2, 3, 9}};
         QTest::newRow("one colour twice") << MakeBmp(same) << false;
         QByteArray padded = MakeBmp(RandomPicture(6));
@@ -73,9 +73,9 @@ private slots:
     void sameRejection_data()
     {
         QTest::addColumn<QByteArray>("picture");
-        BmpSpec wide;
+        BmpRecipe wide;
         wide.width = 200;
-        BmpSpec deep;
+        BmpRecipe deep;
         deep.bitCount = 8;
         QTest::newRow("200 x 32") << MakeBmp(wide);
         QTest::newRow("8 bits a pixel") << MakeBmp(deep);
@@ -113,7 +113,7 @@ private slots:
 #ifndef QUILLON_CLI_PATH
         QSKIP("quillon-cli is not built (QUILLON_CLI is OFF)");
 #else
-        BmpSpec noSignature = RandomPicture(8);
+        BmpRecipe noSignature = RandomPicture(8);
         noSignature.type = 0x5858;  // "XX" where "BM" belongs
         MainWindow main;
         BoxSeen box;

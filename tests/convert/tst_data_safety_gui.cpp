@@ -163,13 +163,13 @@ private slots:
         QFETCH(int, room);
         QFETCH(bool, written);
         MainWindow main;
-        const BmpSpec spec = RandomPicture(31);
-        main.Pick("pic.bmp", MakeBmp(spec));
+        const BmpRecipe recipe = RandomPicture(31);
+        main.Pick("pic.bmp", MakeBmp(recipe));
         main.form.InverseOption->setChecked(true);
         Convert(main);
         const QString listing = main.state.OutputPath;
         const QByteArray earlier = Contents(listing);
-        QCOMPARE(earlier, ExpectedListing([&](int x, int y) { return spec.index(x, y) == 1; }));
+        QCOMPARE(earlier, ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 1; }));
         const QStringList entries = Entries(main.scratch.path());
 
         main.form.NormalOption->setChecked(true);
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(Entries(main.scratch.path()), entries);
         if (written) {
             QVERIFY2(!box.shown, qPrintable(box.text));
-            QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+            QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
             QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
             return;
         }
@@ -196,7 +196,7 @@ private slots:
         // With room again, the same window converts.
         Convert(main);
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }
 
     // A named pipe where the listing goes: Convert neither waits on it nor
@@ -204,8 +204,8 @@ private slots:
     void pipeInTheListingsPlace()
     {
         MainWindow main;
-        const BmpSpec spec = RandomPicture(32);
-        main.Pick("pic.bmp", MakeBmp(spec));
+        const BmpRecipe recipe = RandomPicture(32);
+        main.Pick("pic.bmp", MakeBmp(recipe));
         const QString listing = main.state.OutputPath;
         QVERIFY(::mkfifo(QFile::encodeName(listing).constData(), 0644) == 0);
         BoxSeen box;
@@ -219,7 +219,7 @@ private slots:
         QVERIFY2(!box.shown, qPrintable(box.text));
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
         QVERIFY(QFileInfo(listing).isFile());
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }
 
     // A whole session, with rejected and unreadable pictures, two conversions,
@@ -234,12 +234,12 @@ private slots:
         MainWindow main;
         QVERIFY(main.scratch.path().startsWith(root.path()));
         const QString folder = main.scratch.path();
-        const BmpSpec spec = RandomPicture(33);
-        BmpSpec deep;
+        const BmpRecipe recipe = RandomPicture(33);
+        BmpRecipe deep;
         deep.bitCount = 24;
-        QVERIFY(WriteFile(folder + "/good.bmp", MakeBmp(spec)));
+        QVERIFY(WriteFile(folder + "/good.bmp", MakeBmp(recipe)));
         QVERIFY(WriteFile(folder + "/deep.bmp", MakeBmp(deep)));
-        QVERIFY(WriteFile(folder + "/cut.bmp", MakeBmp(spec).left(40)));
+        QVERIFY(WriteFile(folder + "/cut.bmp", MakeBmp(recipe).left(40)));
         QVERIFY(QDir(folder).mkdir("lcd_blocked.txt"));  // makes blocked.bmp's conversion fail
         QVERIFY(WriteFile(folder + "/blocked.bmp", MakeBmp(RandomPicture(34))));
         const auto before = Snapshot(root.path());
@@ -283,7 +283,7 @@ private slots:
         const QString listing = QDir(root.path()).relativeFilePath(folder + "/lcd_good.txt");
         QCOMPARE(changes, QStringList{QStringLiteral("added ") + listing});
         QCOMPARE(Contents(folder + "/lcd_good.txt"),
-                 ExpectedListing([&](int x, int y) { return spec.index(x, y) == 1; }));
+                 ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 1; }));
     }
 };
 

@@ -87,13 +87,13 @@ private slots:
         QFETCH(unsigned, seed);
         QFETCH(bool, inverse);
         MainWindow main;
-        const BmpSpec spec = RandomPicture(seed);
-        main.Pick("Pic.bmp", MakeBmp(spec));
+        const BmpRecipe recipe = RandomPicture(seed);
+        main.Pick("Pic.bmp", MakeBmp(recipe));
         if (inverse)
             QTest::mouseClick(main.form.InverseOption, Qt::LeftButton);
         Convert(main);
         const QString listing = main.scratch.filePath("lcd_Pic.txt");
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return spec.index(x, y) == (inverse ? 1 : 0); }));
+        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == (inverse ? 1 : 0); }));
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
         QCOMPARE(main.form.OutFileValue->text(), listing);
         QCOMPARE(main.form.ProgressPer->text(), QStringLiteral("100"));
@@ -124,10 +124,10 @@ private slots:
         QFETCH(QByteArray, normalByte);
         QFETCH(QByteArray, inverseByte);
         MainWindow main;
-        BmpSpec spec;
-        spec.colours = {first, second};
-        spec.index = [](int x, int) { return x < 61 ? 0 : 1; };
-        main.Pick("t.bmp", MakeBmp(spec));
+        BmpRecipe recipe;
+        recipe.colours = {first, second};
+        recipe.index = [](int x, int) { return x < 61 ? 0 : 1; };
+        main.Pick("t.bmp", MakeBmp(recipe));
         for (const bool inverse : {false, true}) {
             (inverse ? main.form.InverseOption : main.form.NormalOption)->setChecked(true);
             Convert(main);

@@ -153,8 +153,8 @@ private slots:
     void matchesByteOrderOverRandomPictures()
     {
         for (unsigned seed = 1; seed <= 5; ++seed) {
-            const BmpSpec spec = RandomPicture(seed);
-            const auto lit = [&](int x, int y) { return spec.index(x, y) == 1; };
+            const BmpRecipe recipe = RandomPicture(seed);
+            const auto lit = [&](int x, int y) { return recipe.index(x, y) == 1; };
             QCOMPARE(Write(lit), ExpectedListing(lit));
         }
     }

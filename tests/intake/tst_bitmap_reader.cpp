@@ -39,43 +39,43 @@ private slots:
         QTest::addColumn<Outcome>("outcome");
         QTest::addColumn<bool>("tableRead");
 
-        BmpSpec spec;
-        spec.colours = Distinct;
-        QTest::newRow("1-bit 122x32, 40-byte header") << MakeBmp(spec) << Outcome::Accepted << true;
-        spec.infoSize = 124;
-        QTest::newRow("1-bit 122x32, 124-byte header") << MakeBmp(spec) << Outcome::Accepted << true;
-        spec.infoSize = 108;
-        QTest::newRow("1-bit 122x32, 108-byte header") << MakeBmp(spec) << Outcome::Accepted << true;
-        spec = BmpSpec{};
-        spec.width = 32;
-        spec.height = 122;
-        QTest::newRow("swapped 32x122") << MakeBmp(spec) << Outcome::Rejected << true;
-        spec = BmpSpec{};
-        spec.height = -32;
-        QTest::newRow("top-down -32") << MakeBmp(spec) << Outcome::Rejected << true;
-        spec = BmpSpec{};
-        spec.width = 100;
-        QTest::newRow("1-bit 100x32") << MakeBmp(spec) << Outcome::Rejected << true;
+        BmpRecipe recipe;
+        recipe.colours = Distinct;
+        QTest::newRow("1-bit 122x32, 40-byte header") << MakeBmp(recipe) << Outcome::Accepted << true;
+        recipe.infoSize = 124;
+        QTest::newRow("1-bit 122x32, 124-byte header") << MakeBmp(recipe) << Outcome::Accepted << true;
+        recipe.infoSize = 108;
+        QTest::newRow("1-bit 122x32, 108-byte header") << MakeBmp(recipe) << Outcome::Accepted << true;
+        recipe = BmpRecipe{};
+        recipe.width = 32;
+        recipe.height = 122;
+        QTest::newRow("swapped 32x122") << MakeBmp(recipe) << Outcome::Rejected << true;
+        recipe = BmpRecipe{};
+        recipe.height = -32;
+        QTest::newRow("top-down -32") << MakeBmp(recipe) << Outcome::Rejected << true;
+        recipe = BmpRecipe{};
+        recipe.width = 100;
+        QTest::newRow("1-bit 100x32") << MakeBmp(recipe) << Outcome::Rejected << true;
         for (const std::int16_t depth : {4, 8, 24}) {
-            spec = BmpSpec{};
-            spec.bitCount = depth;
-            QTest::addRow("%d-bit 122x32", depth) << MakeBmp(spec) << Outcome::Rejected << false;
+            recipe = BmpRecipe{};
+            recipe.bitCount = depth;
+            QTest::addRow("%d-bit 122x32", depth) << MakeBmp(recipe) << Outcome::Rejected << false;
         }
-        spec = BmpSpec{};
-        spec.type = 0x5858;  // "XX"
-        QTest::newRow("wrong signature, right fields") << MakeBmp(spec) << Outcome::Accepted << true;
-        spec = BmpSpec{};
-        spec.compression = 1;
-        QTest::newRow("compressed body") << MakeBmp(spec) << Outcome::Unreadable << true;
-        QTest::newRow("body one byte short") << MakeBmp(BmpSpec{}).chopped(1) << Outcome::Unreadable << true;
+        recipe = BmpRecipe{};
+        recipe.type = 0x5858;  // "XX"
+        QTest::newRow("wrong signature, right fields") << MakeBmp(recipe) << Outcome::Accepted << true;
+        recipe = BmpRecipe{};
+        recipe.compression = 1;
+        QTest::newRow("compressed body") << MakeBmp(recipe) << Outcome::Unreadable << true;
+        QTest::newRow("body one byte short") << MakeBmp(BmpRecipe{}).chopped(1) << Outcome::Unreadable << true;
         QTest::newRow("pixels beyond the file")
-            << WithField32(MakeBmp(BmpSpec{}), 10, 0xFFFFFFF0u) << Outcome::Unreadable << true;
+            << WithField32(MakeBmp(BmpRecipe{}), 10, 0xFFFFFFF0u) << Outcome::Unreadable << true;
         QTest::newRow("colour table beyond the file")
-            << WithField32(MakeBmp(BmpSpec{}), 14, 0xFFFFFFFFu) << Outcome::Unreadable << false;
+            << WithField32(MakeBmp(BmpRecipe{}), 14, 0xFFFFFFFFu) << Outcome::Unreadable << false;
         QTest::newRow("empty file") << QByteArray() << Outcome::Unreadable << false;
-        QTest::newRow("53 bytes") << MakeBmp(BmpSpec{}).left(53) << Outcome::Unreadable << false;
+        QTest::newRow("53 bytes") << MakeBmp(BmpRecipe{}).left(53) << Outcome::Unreadable << false;
         QTest::newRow("headers only, 24-bit") << [] {
-            BmpSpec deep;
+            BmpRecipe deep;
             deep.bitCount = 24;
             return MakeBmp(deep).left(54);
         }() << Outcome::Rejected << false;
@@ -93,9 +93,9 @@ private slots:
 
     void fieldsDecodedLittleEndian()
     {
-        BmpSpec spec;
-        spec.colours = Distinct;
-        const PictureRead read = Read(MakeBmp(spec));
+        BmpRecipe recipe;
+        recipe.colours = Distinct;
+        const PictureRead read = Read(MakeBmp(recipe));
         QCOMPARE(read.fileHeader.bfType, std::uint16_t{0x4D42});
         QCOMPARE(read.fileHeader.bfOffBits, std::uint32_t{62});
         QCOMPARE(read.fileHeader.bfSize, std::uint32_t{62 + 16 * 32});
@@ -115,10 +115,10 @@ private slots:
     {
         // Behind a 124-byte header the table is at 138, not 54: there the old
         // reading would have found header bytes.
-        BmpSpec spec;
-        spec.infoSize = 124;
-        spec.colours = Distinct;
-        const QByteArray file = MakeBmp(spec);
+        BmpRecipe recipe;
+        recipe.infoSize = 124;
+        recipe.colours = Distinct;
+        const QByteArray file = MakeBmp(recipe);
         const PictureRead read = Read(file);
         QCOMPARE(ColourOf(read.colourTable[0]), ColourOf(Distinct[0]));
         QCOMPARE(ColourOf(read.colourTable[1]), ColourOf(Distinct[1]));
@@ -127,7 +127,7 @@ private slots:
 
     void negativeBitCountIsSigned()
     {
-        QByteArray file = MakeBmp(BmpSpec{});
+        QByteArray file = MakeBmp(BmpRecipe{});
         file[28] = static_cast<char>(0xFF);
         file[29] = static_cast<char>(0xFF);
         const PictureRead read = Read(file);
@@ -138,16 +138,16 @@ private slots:
     void pixelsTopRowFirst()
     {
         // Distinct marks in the corners tell rows and bit order apart.
-        BmpSpec spec;
-        spec.index = [](int x, int y) {
+        BmpRecipe recipe;
+        recipe.index = [](int x, int y) {
             return (x == 0 && y == 0) || (x == 121 && y == 0) || (x == 9 && y == 31) ? 1 : 0;
         };
-        spec.colours = Distinct;
-        const PictureRead read = Read(MakeBmp(spec));
+        recipe.colours = Distinct;
+        const PictureRead read = Read(MakeBmp(recipe));
         QCOMPARE(read.outcome, Outcome::Accepted);
         for (int y = 0; y < 32; ++y) {
             for (int x = 0; x < 122; ++x)
-                QCOMPARE(read.picture.IndexAt(x, y), spec.index(x, y));
+                QCOMPARE(read.picture.IndexAt(x, y), recipe.index(x, y));
         }
         QCOMPARE(read.picture.Pixel(0, 0), ColourOf(Distinct[1]));
         QCOMPARE(read.picture.Pixel(1, 0), ColourOf(Distinct[0]));
@@ -155,7 +155,7 @@ private slots:
 
     void everyShortLengthUnreadable()
     {
-        const QByteArray whole = MakeBmp(BmpSpec{});
+        const QByteArray whole = MakeBmp(BmpRecipe{});
         for (int length = 0; length < 62; ++length) {
             const PictureRead read = Read(whole.left(length));
             QVERIFY2(read.outcome == Outcome::Unreadable, qPrintable(QString::number(length)));

@@ -18,16 +18,16 @@ namespace {
 const std::array<RGBQUAD, 2> Marked{RGBQUAD{1, 2, 3, 0}, RGBQUAD{4, 5, 6, 0}};
 const std::array<RGBQUAD, 2> Other{RGBQUAD{200, 201, 202, 0}, RGBQUAD{7, 8, 9, 0}};
 
-BmpSpec Spec(int width, int height, std::int16_t bits, std::uint32_t infoSize = 40)
+BmpRecipe Recipe(int width, int height, std::int16_t bits, std::uint32_t infoSize = 40)
 {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = bits;
-    spec.infoSize = infoSize;
-    spec.colours = Other;
-    spec.index = [](int x, int y) { return (x + y) % 3 == 0 ? 1 : 0; };
-    return spec;
+    BmpRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.bitCount = bits;
+    recipe.infoSize = infoSize;
+    recipe.colours = Other;
+    recipe.index = [](int x, int y) { return (x + y) % 3 == 0 ? 1 : 0; };
+    return recipe;
 }
 
 void VerifyAccepted(const MainWindow& main, const QString& name)
@@ -69,9 +69,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("name");
-        QTest::newRow("40-byte header") << MakeBmp(Spec(122, 32, 1)) << "Logo.bmp";
-        QTest::newRow("124-byte header") << MakeBmp(Spec(122, 32, 1, 124)) << "LOGO.BMP";
-        QTest::newRow("name with spaces and letters") << MakeBmp(Spec(122, 32, 1)) << "Grüße Bild.bmp";
+        QTest::newRow("40-byte header") << MakeBmp(Recipe(122, 32, 1)) << "Logo.bmp";
+        QTest::newRow("124-byte header") << MakeBmp(Recipe(122, 32, 1, 124)) << "LOGO.BMP";
+        QTest::newRow("name with spaces and letters") << MakeBmp(Recipe(122, 32, 1)) << "Grüße Bild.bmp";
     }
     void accepted()
     {
@@ -88,10 +88,10 @@ private slots:
         QCOMPARE(main.state.InfoHeader.biWidth, 122);
         // What the window shows is the picture, pixel for pixel.
         const QImage shown = main.form.PreviewPic->pixmap().toImage();
-        const BmpSpec spec = Spec(122, 32, 1);
+        const BmpRecipe recipe = Recipe(122, 32, 1);
         for (int y = 0; y < 32; ++y) {
             for (int x = 0; x < 122; ++x) {
-                const RGBQUAD entry = Other[static_cast<std::size_t>(spec.index(x, y))];
+                const RGBQUAD entry = Other[static_cast<std::size_t>(recipe.index(x, y))];
                 QCOMPARE(shown.pixelColor(x, y), QColor(entry.rgbRed, entry.rgbGreen, entry.rgbBlue));
             }
         }
@@ -101,19 +101,19 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("palettesReplaced");
-        QTest::newRow("swapped 32x122") << MakeBmp(Spec(32, 122, 1)) << true;
-        QTest::newRow("top-down") << MakeBmp(Spec(122, -32, 1)) << true;
-        QTest::newRow("1-bit 100x32") << MakeBmp(Spec(100, 32, 1)) << true;
-        QTest::newRow("4-bit") << MakeBmp(Spec(122, 32, 4)) << false;
-        QTest::newRow("8-bit") << MakeBmp(Spec(122, 32, 8)) << false;
-        QTest::newRow("24-bit") << MakeBmp(Spec(122, 32, 24)) << false;
+        QTest::newRow("swapped 32x122") << MakeBmp(Recipe(32, 122, 1)) << true;
+        QTest::newRow("top-down") << MakeBmp(Recipe(122, -32, 1)) << true;
+        QTest::newRow("1-bit 100x32") << MakeBmp(Recipe(100, 32, 1)) << true;
+        QTest::newRow("4-bit") << MakeBmp(Recipe(122, 32, 4)) << false;
+        QTest::newRow("8-bit") << MakeBmp(Recipe(122, 32, 8)) << false;
+        QTest::newRow("24-bit") << MakeBmp(Recipe(122, 32, 24)) << false;
     }
     void rejected()
     {
         QFETCH(QByteArray, file);
         QFETCH(bool, palettesReplaced);
         MainWindow main;
-        BmpSpec first = Spec(122, 32, 1);
+        BmpRecipe first = Recipe(122, 32, 1);
         first.colours = Marked;
         main.Pick("first.bmp", MakeBmp(first));
         VerifyAccepted(main, "first.bmp");
@@ -145,25 +145,25 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("how");
-        QTest::newRow("shorter than its headers") << MakeBmp(Spec(122, 32, 1)).left(40) << "file";
+        QTest::newRow("shorter than its headers") << MakeBmp(Recipe(122, 32, 1)).left(40) << "file";
         QTest::newRow("empty") << QByteArray() << "file";
-        QTest::newRow("body cut short") << MakeBmp(Spec(122, 32, 1)).left(100) << "file";
-        BmpSpec packed = Spec(122, 32, 1);
+        QTest::newRow("body cut short") << MakeBmp(Recipe(122, 32, 1)).left(100) << "file";
+        BmpRecipe packed = Recipe(122, 32, 1);
         packed.compression = 1;
         QTest::newRow("compressed") << MakeBmp(packed) << "file";
         // Passes the size test, but the platform's loader will not show it.
-        BmpSpec other = Spec(122, 32, 1);
+        BmpRecipe other = Recipe(122, 32, 1);
         other.type = 0x5858;
         QTest::newRow("other signature") << MakeBmp(other) << "file";
         QTest::newRow("a folder named like a picture") << QByteArray() << "folder";
-        QTest::newRow("removed after the list was filled") << MakeBmp(Spec(122, 32, 1)) << "removed";
+        QTest::newRow("removed after the list was filled") << MakeBmp(Recipe(122, 32, 1)) << "removed";
     }
     void unreadable()
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, how);
         MainWindow main;
-        main.Pick("good.bmp", MakeBmp(Spec(122, 32, 1)));
+        main.Pick("good.bmp", MakeBmp(Recipe(122, 32, 1)));
         const QString path = main.scratch.filePath("bad.bmp");
         if (how == "folder")
             QVERIFY(QDir(main.scratch.path()).mkdir("bad.bmp"));
@@ -189,8 +189,8 @@ private slots:
     void singleClickChangesNothing()
     {
         MainWindow main;
-        QVERIFY(WriteFile(main.scratch.filePath("b.bmp"), MakeBmp(Spec(122, 32, 1))));
-        main.Pick("a.bmp", MakeBmp(Spec(122, 32, 1)));
+        QVERIFY(WriteFile(main.scratch.filePath("b.bmp"), MakeBmp(Recipe(122, 32, 1))));
+        main.Pick("a.bmp", MakeBmp(Recipe(122, 32, 1)));
         const QString listing = main.state.OutputPath;
         QVERIFY(ClickName(main.form.File1, "b.bmp"));
         VerifyAccepted(main, "a.bmp");
@@ -200,7 +200,7 @@ private slots:
     void browsingChangesNothing()
     {
         MainWindow main;
-        main.Pick("a.bmp", MakeBmp(Spec(122, 32, 1)));
+        main.Pick("a.bmp", MakeBmp(Recipe(122, 32, 1)));
         main.Browse(QDir::rootPath());
         QCOMPARE(main.form.File1->Path(), QDir::rootPath());
         VerifyAccepted(main, "a.bmp");
@@ -209,7 +209,7 @@ private slots:
     void acceptedAgainAfterConversion()
     {
         MainWindow main;
-        main.Pick("a.bmp", MakeBmp(Spec(122, 32, 1)));
+        main.Pick("a.bmp", MakeBmp(Recipe(122, 32, 1)));
         main.form.InverseOption->setChecked(true);
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
@@ -221,7 +221,7 @@ private slots:
     void resetThenSameNameAgain()
     {
         MainWindow main;
-        main.Pick("a.bmp", MakeBmp(Spec(122, 32, 1)));
+        main.Pick("a.bmp", MakeBmp(Recipe(122, 32, 1)));
         QTest::mouseClick(main.form.ResetButton, Qt::LeftButton);
         VerifyCleared(main);
         QCOMPARE(main.form.File1->FileName(), QStringLiteral("a.bmp"));

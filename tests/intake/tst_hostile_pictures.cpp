@@ -46,10 +46,10 @@ constexpr int CompressionAt = 30;
 
 QByteArray Good()
 {
-    BmpSpec spec;
-    spec.colours = {RGBQUAD{0x11, 0x22, 0x33, 0}, RGBQUAD{0x44, 0x55, 0x66, 0}};
-    spec.index = [](int x, int y) { return (x * 3 + y) % 7 == 0 ? 1 : 0; };
-    return MakeBmp(spec);
+    BmpRecipe recipe;
+    recipe.colours = {RGBQUAD{0x11, 0x22, 0x33, 0}, RGBQUAD{0x44, 0x55, 0x66, 0}};
+    recipe.index = [](int x, int y) { return (x * 3 + y) % 7 == 0 ? 1 : 0; };
+    return MakeBmp(recipe);
 }
 
 }  // namespace
@@ -65,10 +65,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<Outcome>("outcome");
-        BmpSpec narrow;
+        BmpRecipe narrow;
         narrow.width = 100;
         const QByteArray wrongSize = MakeBmp(narrow);
-        BmpSpec deep;
+        BmpRecipe deep;
         deep.bitCount = 24;
         const QByteArray deepFile = MakeBmp(deep);
         for (int length = 0; length <= 61; ++length) {

@@ -37,11 +37,11 @@ QByteArray With16(QByteArray bytes, int offset, std::uint16_t value)
     return bytes;
 }
 
-BmpSpec Striped()
+BmpRecipe Striped()
 {
-    BmpSpec spec;
-    spec.index = [](int x, int y) { return (x + 2 * y) % 5 == 0 ? 1 : 0; };
-    return spec;
+    BmpRecipe recipe;
+    recipe.index = [](int x, int y) { return (x + 2 * y) % 5 == 0 ? 1 : 0; };
+    return recipe;
 }
 
 QByteArray Contents(const QString& path)
@@ -73,9 +73,9 @@ void StillWorks(MainWindow& main)
     QVERIFY(Accepted(main.form));
     QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
     QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
-    const BmpSpec spec = Striped();
+    const BmpRecipe recipe = Striped();
     QCOMPARE(Contents(main.scratch.filePath("lcd_after.txt")),
-             ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+             ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
 }
 
 // Double-clicks `name` in the scratch folder's list, which must show it, and
@@ -144,7 +144,7 @@ private slots:
         QTest::newRow("body one row short") << good.chopped(16) << ReadError;
         QTest::newRow("pixels start past the end") << With32(good, 10, 0xFFFFFFFFu) << ReadError;
         QTest::newRow("headers of a 24-bit picture only") << [] {
-            BmpSpec deep;
+            BmpRecipe deep;
             deep.bitCount = 24;
             return MakeBmp(deep).left(54);
         }() << SizeError;
@@ -222,7 +222,7 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QString, title);
         MainWindow main;
-        BmpSpec deep = Striped();
+        BmpRecipe deep = Striped();
         deep.bitCount = 24;
         const QString path = main.scratch.filePath("pic.bmp");
         QVERIFY(WriteFile(path, before == "good" ? MakeBmp(Striped()) : MakeBmp(deep)));
@@ -230,7 +230,7 @@ private slots:
         main.form.File1->SetPath(main.scratch.path());
         QVERIFY(!main.form.File1->findItems("pic.bmp", Qt::MatchExactly).isEmpty());
 
-        BmpSpec other = RandomPicture(3);
+        BmpRecipe other = RandomPicture(3);
         if (after == "good" || after == "cut" || after == "deep") {
             const QByteArray bytes = after == "good"  ? MakeBmp(other)
                                      : after == "cut" ? MakeBmp(Striped()).left(30)
@@ -267,8 +267,8 @@ private slots:
     {
         QFETCH(QString, how);
         MainWindow main;
-        const BmpSpec spec = RandomPicture(8);
-        main.Pick("pic.bmp", MakeBmp(spec));
+        const BmpRecipe recipe = RandomPicture(8);
+        main.Pick("pic.bmp", MakeBmp(recipe));
         QVERIFY(Accepted(main.form));
         const QString path = main.scratch.filePath("pic.bmp");
         if (how == "rewritten")
@@ -280,7 +280,7 @@ private slots:
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
         QCOMPARE(Contents(main.scratch.filePath("lcd_pic.txt")),
-                 ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+                 ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }
 
     // Spaces and letters beyond ASCII, in names the box shows and the listing takes.
@@ -305,14 +305,14 @@ private slots:
         QCOMPARE(box.title, ReadError);
         QVERIFY2(box.text.contains(path), qPrintable(box.text));
 
-        const BmpSpec spec = RandomPicture(4);
-        QVERIFY(WriteFile(path, MakeBmp(spec)));
+        const BmpRecipe recipe = RandomPicture(4);
+        QVERIFY(WriteFile(path, MakeBmp(recipe)));
         box = DoubleClick(main, name);
         QVERIFY2(!box.shown, qPrintable(box.text));
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
         const QString listing = main.scratch.filePath("lcd_" + ListingFileName(name));
         QCOMPARE(main.form.OutFileValue->text(), listing);
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }
 
     // A picture at the bottom of a path of some 4000 characters is taken,
@@ -327,8 +327,8 @@ private slots:
             QVERIFY(QDir().mkdir(folder));
         }
         const QString path = folder + QStringLiteral("/deep.bmp");
-        const BmpSpec spec = RandomPicture(5);
-        QVERIFY(WriteFile(path, MakeBmp(spec)));
+        const BmpRecipe recipe = RandomPicture(5);
+        QVERIFY(WriteFile(path, MakeBmp(recipe)));
         main.Browse(folder);
         QCOMPARE(main.form.File1->Path(), folder);
         BoxSeen box = DoubleClick(main, "deep.bmp");
@@ -344,7 +344,7 @@ private slots:
         QVERIFY2(clock.elapsed() < 1500, qPrintable(QStringLiteral("5 paints took %1 ms").arg(clock.elapsed())));
         const QString listing = folder + QStringLiteral("/lcd_deep.txt");
         QCOMPARE(main.form.OutFileValue->text(), listing);
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return spec.index(x, y) == 0; }));
+        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }
 };
 

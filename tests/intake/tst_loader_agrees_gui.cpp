@@ -19,9 +19,9 @@ private slots:
         for (const std::uint32_t infoSize : {40u, 108u, 124u}) {
             for (unsigned seed = 1; seed <= 3; ++seed)
                 QTest::addRow("%u-byte header, seed %u", infoSize, seed) << [&] {
-                    BmpSpec spec = RandomPicture(seed);
-                    spec.infoSize = infoSize;
-                    return MakeBmp(spec);
+                    BmpRecipe recipe = RandomPicture(seed);
+                    recipe.infoSize = infoSize;
+                    return MakeBmp(recipe);
                 }();
         }
         // Set bits in each row's padding, right of the last column, must not show.

@@ -36,9 +36,9 @@ void WithPreview(MainWindow& main, const std::function<void(Form2&)>& inside)
     QTest::mouseClick(main.form.PreviewButton, Qt::LeftButton);
 }
 
-void Converted(MainWindow& main, const BmpSpec& spec)
+void Converted(MainWindow& main, const BmpRecipe& recipe)
 {
-    main.Pick("p.bmp", MakeBmp(spec));
+    main.Pick("p.bmp", MakeBmp(recipe));
     QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
 }
 
@@ -97,8 +97,8 @@ private slots:
         QFETCH(unsigned, seed);
         QFETCH(bool, inverse);
         MainWindow main;
-        const BmpSpec spec = RandomPicture(seed);
-        main.Pick("p.bmp", MakeBmp(spec));
+        const BmpRecipe recipe = RandomPicture(seed);
+        main.Pick("p.bmp", MakeBmp(recipe));
         main.form.InverseOption->setChecked(inverse);
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
         WithPreview(main, [&](Form2& preview) {
@@ -106,7 +106,7 @@ private slots:
             const QImage dots = PaintedDots(preview);
             for (int y = 0; y < 32; ++y) {
                 for (int x = 0; x < 122; ++x) {
-                    const bool lit = spec.index(x, y) == (inverse ? 1 : 0);
+                    const bool lit = recipe.index(x, y) == (inverse ? 1 : 0);
                     QCOMPARE(dots.pixelColor(x, y), lit ? Black : Green);
                 }
             }

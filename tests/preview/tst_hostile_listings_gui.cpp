@@ -98,8 +98,8 @@ private slots:
         QFETCH(bool, answered);
         QFETCH(int, painted);
         MainWindow main;
-        const BmpSpec spec = RandomPicture(12);
-        main.Pick("p.bmp", MakeBmp(spec));
+        const BmpRecipe recipe = RandomPicture(12);
+        main.Pick("p.bmp", MakeBmp(recipe));
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
         const QString listing = main.state.OutputPath;
         const QByteArray local = QFile::encodeName(listing);
@@ -144,7 +144,7 @@ private slots:
             const QImage dots = PaintedDots(preview);
             for (int y = 0; y < 32; ++y)
                 for (int x = 0; x < 122; ++x)
-                    QCOMPARE(dots.pixelColor(x, y), spec.index(x, y) == 0 ? Black : Green);
+                    QCOMPARE(dots.pixelColor(x, y), recipe.index(x, y) == 0 ? Black : Green);
         });
     }
 };

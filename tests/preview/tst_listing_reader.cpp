@@ -244,14 +244,14 @@ private slots:
     void roundTripWithWriter()
     {
         for (unsigned seed = 11; seed <= 14; ++seed) {
-            const BmpSpec spec = RandomPicture(seed);
+            const BmpRecipe recipe = RandomPicture(seed);
             SharedState state = Counted();
             const std::string listing = WriteListing(
-                state, 1, [&](int x, int y) { return spec.index(x, y) == 1 ? 1 : 0; }, {});
+                state, 1, [&](int x, int y) { return recipe.index(x, y) == 1 ? 1 : 0; }, {});
             const DotCanvas canvas = Show(QByteArray::fromStdString(listing), state);
             for (int y = 0; y < 32; ++y) {
                 for (int x = 0; x < 122; ++x)
-                    QCOMPARE(canvas.At(x, y), spec.index(x, y) == 1 ? Black : Green);
+                    QCOMPARE(canvas.At(x, y), recipe.index(x, y) == 1 ? Black : Green);
             }
         }
     }

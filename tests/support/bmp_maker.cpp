@@ -22,49 +22,49 @@ void Put32(QByteArray& out, std::uint32_t v)
 
 }  // namespace
 
-QByteArray MakeBmp(const BmpSpec& spec)
+QByteArray MakeBmp(const BmpRecipe& recipe)
 {
-    const int colours = spec.bitCount >= 1 && spec.bitCount <= 8 ? 1 << spec.bitCount : 0;
-    const std::uint32_t headerBytes = 14 + spec.infoSize + 4 * static_cast<std::uint32_t>(colours);
-    const std::int64_t rows = spec.height < 0 ? -std::int64_t{spec.height} : spec.height;
-    const std::int64_t stride = (std::int64_t{spec.width} * std::max<int>(spec.bitCount, 1) + 31) / 32 * 4;
+    const int colours = recipe.bitCount >= 1 && recipe.bitCount <= 8 ? 1 << recipe.bitCount : 0;
+    const std::uint32_t headerBytes = 14 + recipe.infoSize + 4 * static_cast<std::uint32_t>(colours);
+    const std::int64_t rows = recipe.height < 0 ? -std::int64_t{recipe.height} : recipe.height;
+    const std::int64_t stride = (std::int64_t{recipe.width} * std::max<int>(recipe.bitCount, 1) + 31) / 32 * 4;
     const std::int64_t body = stride * rows;
 
     QByteArray out;
-    Put16(out, spec.type);
+    Put16(out, recipe.type);
     Put32(out, static_cast<std::uint32_t>(headerBytes + body));
     Put32(out, 0);
     Put32(out, headerBytes);
-    Put32(out, spec.infoSize);
-    Put32(out, static_cast<std::uint32_t>(spec.width));
-    Put32(out, static_cast<std::uint32_t>(spec.height));
+    Put32(out, recipe.infoSize);
+    Put32(out, static_cast<std::uint32_t>(recipe.width));
+    Put32(out, static_cast<std::uint32_t>(recipe.height));
     Put16(out, 1);
-    Put16(out, static_cast<std::uint16_t>(spec.bitCount));
-    Put32(out, spec.compression);
+    Put16(out, static_cast<std::uint16_t>(recipe.bitCount));
+    Put32(out, recipe.compression);
     Put32(out, static_cast<std::uint32_t>(body));
     Put32(out, 2835);
     Put32(out, 2835);
     Put32(out, 0);
     Put32(out, 0);
-    if (spec.infoSize > 40) {
-        QByteArray extra(static_cast<qsizetype>(spec.infoSize - 40), '\0');
-        if (spec.infoSize >= 108)  // colour space "sRGB" behind the four masks
+    if (recipe.infoSize > 40) {
+        QByteArray extra(static_cast<qsizetype>(recipe.infoSize - 40), '\0');
+        if (recipe.infoSize >= 108)  // colour space "sRGB" behind the four masks
             extra.replace(16, 4, QByteArray("BGRs", 4));
         out += extra;
     }
     for (int k = 0; k < colours; ++k) {
-        const RGBQUAD entry = k < 2 ? spec.colours[static_cast<std::size_t>(k)] : RGBQUAD{};
+        const RGBQUAD entry = k < 2 ? recipe.colours[static_cast<std::size_t>(k)] : RGBQUAD{};
         out.append(static_cast<char>(entry.rgbBlue));
         out.append(static_cast<char>(entry.rgbGreen));
         out.append(static_cast<char>(entry.rgbRed));
         out.append(static_cast<char>(entry.rgbReserved));
     }
     QByteArray pixels(static_cast<qsizetype>(body), '\0');
-    if (spec.bitCount == 1) {
+    if (recipe.bitCount == 1) {
         for (std::int64_t y = 0; y < rows; ++y) {
-            const std::int64_t stored = spec.height > 0 ? rows - 1 - y : y;  // bottom-up unless top-down
-            for (int x = 0; x < spec.width; ++x) {
-                if (spec.index(x, static_cast<int>(y)))
+            const std::int64_t stored = recipe.height > 0 ? rows - 1 - y : y;  // bottom-up unless top-down
+            for (int x = 0; x < recipe.width; ++x) {
+                if (recipe.index(x, static_cast<int>(y)))
                     pixels[static_cast<qsizetype>(stored * stride + x / 8)] |= static_cast<char>(0x80 >> (x % 8));
             }
         }
@@ -72,16 +72,16 @@ QByteArray MakeBmp(const BmpSpec& spec)
     return out + pixels;
 }
 
-BmpSpec RandomPicture(unsigned seed)
+BmpRecipe RandomPicture(unsigned seed)
 {
-    BmpSpec spec;
+    BmpRecipe recipe;
     std::mt19937 generator(seed);
     auto bits = std::make_shared<std::vector<int>>(122 * 32);
     for (int& bit : *bits)
         bit = static_cast<int>(generator() & 1);
-    spec.index = [bits](int x, int y) { return (*bits)[static_cast<std::size_t>(y * 122 + x)]; };
-    spec.colours = {RGBQUAD{static_cast<std::uint8_t>(seed), 40, 200, 0}, RGBQUAD{10, 220, 30, 0}};
-    return spec;
+    recipe.index = [bits](int x, int y) { return (*bits)[static_cast<std::size_t>(y * 122 + x)]; };
+    recipe.colours = {RGBQUAD{static_cast<std::uint8_t>(seed), 40, 200, 0}, RGBQUAD{10, 220, 30, 0}};
+    return recipe;
 }
 
 QByteArray ExpectedListing(const std::function<bool(int x, int y)>& lit)

@@ -11,7 +11,7 @@
 
 namespace quillon::test {
 
-struct BmpSpec {
+struct BmpRecipe {
     std::int32_t width = 122;
     std::int32_t height = 32;
     std::int16_t bitCount = 1;
@@ -24,10 +24,10 @@ struct BmpSpec {
 };
 
 // The whole file: headers, colour table (for 1 to 8 bits), bottom-up rows.
-QByteArray MakeBmp(const BmpSpec& spec);
+QByteArray MakeBmp(const BmpRecipe& recipe);
 
 // A picture whose pixels come from a seeded generator, about half of them index 1.
-BmpSpec RandomPicture(unsigned seed);
+BmpRecipe RandomPicture(unsigned seed);
 
 // The listing as the display expects it, worked out from the byte order alone:
 // byte k of block b holds column 61*b + k%61 of page k/61, row r of the page in bit r.
