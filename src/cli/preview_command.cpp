@@ -71,8 +71,7 @@ int NameUnreadableLines(const QString& path)
     const QByteArray text = file.read(static_cast<qint64>(ReadLimit));
     int named = 0;
     int number = 0;
-    std::string line;
-    auto endLine = [&] {
+    const auto name = [&](std::string_view line) {
         ++number;
         if (!line.empty()) {
             if (const std::string why = LineProblem(line); !why.empty()) {
@@ -80,24 +79,10 @@ int NameUnreadableLines(const QString& path)
                 ++named;
             }
         }
-        line.clear();
     };
-    bool afterCarriageReturn = false;
-    for (const char c : text) {
-        if (c == '\r') {
-            endLine();
-            afterCarriageReturn = true;
-        } else if (c == '\n') {
-            if (!afterCarriageReturn)
-                endLine();
-            afterCarriageReturn = false;
-        } else {
-            line += c;
-            afterCarriageReturn = false;
-        }
-    }
-    if (!line.empty())
-        endLine();
+    LineSplitter lines;
+    lines.Feed(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), name);
+    lines.Finish(name);
     return named;
 }
 

@@ -83,14 +83,11 @@ QString ReadListingFrom(QIODevice& device, SharedState& state, DrawPosition& pos
     surface.Erase();
     position = DrawPosition{};
 
-    std::string line;
-    auto endLine = [&] {
+    LineSplitter lines;
+    const auto paint = [&](std::string_view line) {
         if (const auto bits = DecodeLine(line))
             DrawBits(state, position, *bits, surface);
-        line.clear();
     };
-
-    bool afterCarriageReturn = false;
     std::array<char, 64 * 1024> chunk{};
     // Once every block is painted, no further line can change a dot.
     while (!WalkComplete(state, position)) {
@@ -101,23 +98,9 @@ QString ReadListingFrom(QIODevice& device, SharedState& state, DrawPosition& pos
         }
         if (got == 0)
             break;
-        for (qint64 k = 0; k < got; ++k) {
-            const char c = chunk[static_cast<std::size_t>(k)];
-            if (c == '\r') {
-                endLine();
-                afterCarriageReturn = true;
-            } else if (c == '\n') {
-                if (!afterCarriageReturn)
-                    endLine();
-                afterCarriageReturn = false;
-            } else {
-                line += c;
-                afterCarriageReturn = false;
-            }
-        }
+        lines.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)), paint);
     }
-    if (!line.empty())
-        endLine();
+    lines.Finish(paint);
     return {};
 }
 

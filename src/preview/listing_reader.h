@@ -21,6 +21,44 @@ namespace quillon {
 // to cut (under 13 characters), gives nothing.
 std::optional<std::string> DecodeLine(std::string_view line);
 
+// Cuts text, fed in pieces, into listing lines: a line ends at CR LF, a bare CR
+// or a bare LF, and the end is not part of it. Finish hands on a last line that
+// has no end.
+class LineSplitter {
+public:
+    template <typename OnLine>
+    void Feed(std::string_view text, OnLine&& onLine)
+    {
+        for (const char c : text) {
+            if (c == '\r') {
+                onLine(std::string_view(line_));
+                line_.clear();
+                afterCarriageReturn_ = true;
+            } else if (c == '\n') {
+                if (!afterCarriageReturn_) {
+                    onLine(std::string_view(line_));
+                    line_.clear();
+                }
+                afterCarriageReturn_ = false;
+            } else {
+                line_ += c;
+                afterCarriageReturn_ = false;
+            }
+        }
+    }
+    template <typename OnLine>
+    void Finish(OnLine&& onLine)
+    {
+        if (!line_.empty())
+            onLine(std::string_view(line_));
+        line_.clear();
+    }
+
+private:
+    std::string line_;
+    bool afterCarriageReturn_ = false;
+};
+
 // Erases the surface, puts the position on the first dot and paints every
 // line of `device` (lines end at CR LF, CR or LF). Returns an empty string, or
 // the reason the device could not be read; then the surface is left erased.
