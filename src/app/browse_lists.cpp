@@ -139,7 +139,7 @@ void DirList::Rebuild()
 
     // The way down from the root to the current folder, each a level deeper.
     QStringList chain;
-    for (QDir dir(path_);; ) {
+    for (QDir dir(path_);;) {
         chain.prepend(dir.absolutePath());
         if (dir.isRoot() || !dir.cdUp())
             break;
@@ -197,8 +197,7 @@ void FileList::Refresh()
 {
     // Keep the highlighted name across a refresh of the same folder.
     const QString highlighted = FileName();
-    const QStringList names =
-        QDir(path_).entryList({Pattern()}, QDir::Files | QDir::NoDotAndDotDot, FolderOrder);
+    const QStringList names = QDir(path_).entryList({Pattern()}, QDir::Files | QDir::NoDotAndDotDot, FolderOrder);
     const QSignalBlocker quiet(this);
     clear();
     addItems(names);

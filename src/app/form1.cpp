@@ -215,8 +215,9 @@ void Form1::Form_Load()
 
 void Form1::Init_Form()
 {
-    CopyRightLabel->setText(QStringLiteral("Copyright (C) 2001-2002\r\n"
-                                           "Quillon: two-colour pictures made into 122 x 32 LCD data tables"));
+    CopyRightLabel->setText(
+        QStringLiteral("Copyright (C) 2001-2002\r\n"
+                       "Quillon: two-colour pictures made into 122 x 32 LCD data tables"));
     ProgressPer->setText(QStringLiteral("0"));
 
     const QString programFolder = QCoreApplication::applicationDirPath();

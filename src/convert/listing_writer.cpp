@@ -38,8 +38,7 @@ std::int64_t RoundHalfEven(double value)
     return whole;
 }
 
-std::string WriteListing(SharedState& state, RgbValue onColour, const PixelQuery& pixel,
-                         const ProgressShow& progress)
+std::string WriteListing(SharedState& state, RgbValue onColour, const PixelQuery& pixel, const ProgressShow& progress)
 {
     std::string listing;
     int bitPosition = 0;
@@ -49,8 +48,7 @@ std::string WriteListing(SharedState& state, RgbValue onColour, const PixelQuery
     Int16 progressValue = 0;
     std::string pending;
 
-    const std::int32_t pixelTotal =
-        Guard32(std::int64_t{state.InfoHeader.biWidth} * state.InfoHeader.biHeight);
+    const std::int32_t pixelTotal = Guard32(std::int64_t{state.InfoHeader.biWidth} * state.InfoHeader.biHeight);
     const double progressStep = pixelTotal / 100.0;
     const std::int64_t wholeStep = RoundHalfEven(progressStep);
 

@@ -31,8 +31,7 @@ std::int64_t RoundHalfEven(double value);
 // CountPagesAndBlocks left them) and returns the listing text. A pixel is lit
 // exactly when its colour equals `onColour`. Leaves the scan window on the last
 // block and page.
-std::string WriteListing(SharedState& state, RgbValue onColour, const PixelQuery& pixel,
-                         const ProgressShow& progress);
+std::string WriteListing(SharedState& state, RgbValue onColour, const PixelQuery& pixel, const ProgressShow& progress);
 
 // Replaces the file at `path` with `listing` only once it is completely written;
 // on failure the earlier file is untouched and no temporary file remains.

@@ -49,15 +49,13 @@ PictureRead Unreadable(PictureRead read, std::string problem)
 
 std::string SizeErrorPrompt()
 {
-    return "Picture Resolution is limit to " + std::to_string(AcceptedWidth) + " x " +
-           std::to_string(AcceptedHeight) + " pixels (Width x Height) and " + "\r\n" +
-           std::to_string(1 << AcceptedBitCount) + " Colors Bitmap.";
+    return "Picture Resolution is limit to " + std::to_string(AcceptedWidth) + " x " + std::to_string(AcceptedHeight) +
+           " pixels (Width x Height) and " + "\r\n" + std::to_string(1 << AcceptedBitCount) + " Colors Bitmap.";
 }
 
 bool IsAcceptable(const BITMAPINFOHEADER& info)
 {
-    return info.biHeight == AcceptedHeight && info.biWidth == AcceptedWidth &&
-           info.biBitCount == AcceptedBitCount;
+    return info.biHeight == AcceptedHeight && info.biWidth == AcceptedWidth && info.biBitCount == AcceptedBitCount;
 }
 
 PictureRead ReadPicture(std::span<const std::uint8_t> bytes)

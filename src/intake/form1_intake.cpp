@@ -38,9 +38,10 @@ bool LoaderAgrees(const QImage& image, const MonoPicture& picture)
 
 void Form1::ShowReadError(const QString& path, const QString& problem)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Picture Read Error"),
-                    QStringLiteral("The picture could not be read:\n%1\n\n%2").arg(QDir::toNativeSeparators(path), problem),
-                    QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Picture Read Error"),
+        QStringLiteral("The picture could not be read:\n%1\n\n%2").arg(QDir::toNativeSeparators(path), problem),
+        QMessageBox::Ok, this);
     box.exec();
 }
 
@@ -98,8 +99,8 @@ void Form1::File1_DblClick()
 
     if (read.outcome == PictureRead::Outcome::Rejected) {
         // The window keeps the previous picture until the box is closed.
-        QMessageBox box(QMessageBox::NoIcon, QLatin1String(SizeErrorTitle),
-                        QString::fromStdString(SizeErrorPrompt()), QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::NoIcon, QLatin1String(SizeErrorTitle), QString::fromStdString(SizeErrorPrompt()),
+                        QMessageBox::Ok, this);
         box.exec();
         ResetButton_Click();
         return;

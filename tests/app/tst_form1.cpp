@@ -148,8 +148,9 @@ private slots:
         MainWindow main;
         // The command buttons lie over Frame2 and Frame3, the options over Frame3:
         // at their centres, they are what a click reaches.
-        for (QWidget* control : {static_cast<QWidget*>(main.form.ConvertButton), static_cast<QWidget*>(main.form.PreviewButton),
-                                 static_cast<QWidget*>(main.form.ResetButton), static_cast<QWidget*>(main.form.ExitButton)}) {
+        for (QWidget* control :
+             {static_cast<QWidget*>(main.form.ConvertButton), static_cast<QWidget*>(main.form.PreviewButton),
+              static_cast<QWidget*>(main.form.ResetButton), static_cast<QWidget*>(main.form.ExitButton)}) {
             const QPoint centre = control->mapTo(&main.form, control->rect().center());
             QCOMPARE(main.form.childAt(centre), control);
         }
@@ -207,7 +208,8 @@ private slots:
             const QStringList lines = label->text().split(QStringLiteral("\r\n"));
             for (const QString& line : lines)
                 QVERIFY2(metrics.horizontalAdvance(line) <= label->contentsRect().width(), qPrintable(line));
-            QVERIFY2(metrics.height() * lines.size() <= label->contentsRect().height() + 2, qPrintable(label->objectName()));
+            QVERIFY2(metrics.height() * lines.size() <= label->contentsRect().height() + 2,
+                     qPrintable(label->objectName()));
         }
         for (const QAbstractButton* button : main.form.findChildren<QAbstractButton*>()) {
             const QFontMetrics metrics(button->font());
@@ -349,10 +351,14 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("pathShown");
-        QTest::newRow("S") << "S" << "Successed" << true;
-        QTest::newRow("F") << "F" << "Failed" << false;
-        QTest::newRow("empty") << "" << "Failed" << false;
-        QTest::newRow("lower-case s") << "s" << "Failed" << false;
+        QTest::newRow("S") << "S"
+                           << "Successed" << true;
+        QTest::newRow("F") << "F"
+                           << "Failed" << false;
+        QTest::newRow("empty") << ""
+                               << "Failed" << false;
+        QTest::newRow("lower-case s") << "s"
+                                      << "Failed" << false;
     }
     void showStatus()
     {

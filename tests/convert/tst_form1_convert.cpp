@@ -93,7 +93,8 @@ private slots:
             QTest::mouseClick(main.form.InverseOption, Qt::LeftButton);
         Convert(main);
         const QString listing = main.scratch.filePath("lcd_Pic.txt");
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == (inverse ? 1 : 0); }));
+        QCOMPARE(Contents(listing),
+                 ExpectedListing([&](int x, int y) { return recipe.index(x, y) == (inverse ? 1 : 0); }));
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
         QCOMPARE(main.form.OutFileValue->text(), listing);
         QCOMPARE(main.form.ProgressPer->text(), QStringLiteral("100"));
@@ -110,12 +111,12 @@ private slots:
         QTest::addColumn<QByteArray>("normalByte");
         QTest::addColumn<QByteArray>("inverseByte");
         // Pixels of index 0 in the left half, index 1 in the right half.
-        QTest::newRow("black first: black pixels lit") << RGBQUAD{0, 0, 0, 0} << RGBQUAD{255, 255, 255, 0}
-                                                       << QByteArray("FFH") << QByteArray("00H");
-        QTest::newRow("equal entries: all lit") << RGBQUAD{9, 9, 9, 0} << RGBQUAD{9, 9, 9, 0} << QByteArray("FFH")
-                                                << QByteArray("FFH");
-        QTest::newRow("reserved byte differs only") << RGBQUAD{9, 9, 9, 1} << RGBQUAD{9, 9, 9, 2}
-                                                    << QByteArray("FFH") << QByteArray("FFH");
+        QTest::newRow("black first: black pixels lit")
+            << RGBQUAD{0, 0, 0, 0} << RGBQUAD{255, 255, 255, 0} << QByteArray("FFH") << QByteArray("00H");
+        QTest::newRow("equal entries: all lit")
+            << RGBQUAD{9, 9, 9, 0} << RGBQUAD{9, 9, 9, 0} << QByteArray("FFH") << QByteArray("FFH");
+        QTest::newRow("reserved byte differs only")
+            << RGBQUAD{9, 9, 9, 1} << RGBQUAD{9, 9, 9, 2} << QByteArray("FFH") << QByteArray("FFH");
     }
     void colourTables()
     {
@@ -178,9 +179,12 @@ private slots:
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("obstacle");  // what stands at the listing's place
         // A listing name of 255 characters exists; its temporary file's name would be too long.
-        QTest::newRow("earlier listing, no room for a temporary file") << QString(247, 'n') + ".bmp" << "file";
-        QTest::newRow("name taken by a folder") << "f.bmp" << "folder";
-        QTest::newRow("name the file system refuses") << QString(250, 'n') + ".bmp" << "";
+        QTest::newRow("earlier listing, no room for a temporary file") << QString(247, 'n') + ".bmp"
+                                                                       << "file";
+        QTest::newRow("name taken by a folder") << "f.bmp"
+                                                << "folder";
+        QTest::newRow("name the file system refuses") << QString(250, 'n') + ".bmp"
+                                                      << "";
     }
     void failureLosesNothing()
     {

@@ -129,7 +129,8 @@ private slots:
         QVERIFY(listing.endsWith("H;\r\n"));
         QCOMPARE(listing.count("\r\n"), 63);
         QCOMPARE(listing.count('\n'), 63);  // no bare line feeds
-        const QByteArray full = allLit ? "        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;" : "        DB 00H,00H,00H,00H,00H,00H,00H,00H;";
+        const QByteArray full =
+            allLit ? "        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;" : "        DB 00H,00H,00H,00H,00H,00H,00H,00H;";
         const QByteArray rest = allLit ? "        DB FFH,FFH,FFH,FFH;" : "        DB 00H,00H,00H,00H;";
         const QByteArrayList lines = Lines(listing);
         for (int k = 0; k < 63; ++k) {
@@ -162,8 +163,10 @@ private slots:
     void onlyExactColourIsLit()
     {
         SharedState state = Accepted();
-        const std::string text = WriteListing(
-            state, Lit, [](int x, int) { return x == 0 ? Lit : x == 1 ? Lit + 1 : Lit - 65536; }, {});
+        const std::string text =
+            WriteListing(state, Lit, [](int x, int) { return x == 0   ? Lit
+                                                             : x == 1 ? Lit + 1
+                                                                      : Lit - 65536; }, {});
         QVERIFY(QByteArray::fromStdString(text).startsWith("        DB FFH,00H,00H,"));
     }
 
@@ -192,7 +195,13 @@ private slots:
         SharedState state = Accepted();
         int pixels = 0;
         std::vector<int> at;
-        WriteListing(state, Lit, [&](int, int) { ++pixels; return Dark; }, [&](int) { at.push_back(pixels); });
+        WriteListing(
+            state, Lit,
+            [&](int, int) {
+                ++pixels;
+                return Dark;
+            },
+            [&](int) { at.push_back(pixels); });
         QCOMPARE(at.front(), 39);
         QCOMPARE(at[1], 78);
         QCOMPARE(at.back(), 3900);
@@ -224,7 +233,8 @@ private slots:
         state.InfoHeader.biHeight = 8;
         CountPagesAndBlocks(state);
         int shown = 0;
-        const std::string text = WriteListing(state, Lit, [](int, int) { return Lit; }, [&](int) { ++shown; });
+        const std::string text = WriteListing(
+            state, Lit, [](int, int) { return Lit; }, [&](int) { ++shown; });
         QCOMPARE(shown, 0);  // 40 pixels: the step rounds to 0 and never counts
         const QByteArrayList lines = Lines(QByteArray::fromStdString(text));
         QCOMPARE(lines.size(), 8);  // one block of 61 columns: 7 full lines and 5 items

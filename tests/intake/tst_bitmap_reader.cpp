@@ -15,8 +15,8 @@ namespace {
 
 PictureRead Read(const QByteArray& bytes)
 {
-    return ReadPicture(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                 static_cast<std::size_t>(bytes.size())));
+    return ReadPicture(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
 }
 
 QByteArray WithField32(QByteArray bytes, int offset, std::uint32_t value)

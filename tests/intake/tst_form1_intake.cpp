@@ -120,12 +120,14 @@ private slots:
 
         BoxSeen box;
         bool pictureStillShown = false;
-        const auto watch = WhenModal([&](QWidget* modal) {
-            auto* message = qobject_cast<QMessageBox*>(modal);
-            box = {true, message->windowTitle(), message->text(), static_cast<int>(message->buttons().size()),
-                   message->icon()};
-            pictureStillShown = !main.form.PreviewPic->pixmap().isNull() && main.form.WidthValue->text() == "122";
-        }, "QMessageBox");
+        const auto watch = WhenModal(
+            [&](QWidget* modal) {
+                auto* message = qobject_cast<QMessageBox*>(modal);
+                box = {true, message->windowTitle(), message->text(), static_cast<int>(message->buttons().size()),
+                       message->icon()};
+                pictureStillShown = !main.form.PreviewPic->pixmap().isNull() && main.form.WidthValue->text() == "122";
+            },
+            "QMessageBox");
         main.Pick("second.bmp", file);
         QVERIFY(box.shown);
         QCOMPARE(box.title, QStringLiteral("Picture Size Error"));

@@ -27,12 +27,14 @@ QImage PaintedDots(const Form2& preview)
 // Opens the preview as the user would and runs `inside` while it is up.
 void WithPreview(MainWindow& main, const std::function<void(Form2&)>& inside)
 {
-    const auto watch = WhenModal([&](QWidget* modal) {
-        auto* preview = qobject_cast<Form2*>(modal);
-        QVERIFY(preview);
-        QVERIFY(QTest::qWaitForWindowExposed(preview));
-        inside(*preview);
-    }, "quillon::Form2");
+    const auto watch = WhenModal(
+        [&](QWidget* modal) {
+            auto* preview = qobject_cast<Form2*>(modal);
+            QVERIFY(preview);
+            QVERIFY(QTest::qWaitForWindowExposed(preview));
+            inside(*preview);
+        },
+        "quillon::Form2");
     QTest::mouseClick(main.form.PreviewButton, Qt::LeftButton);
 }
 

@@ -67,7 +67,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QByteArray>("bits");
-        QTest::newRow("worked example") << QByteArray("        DB 01H,80H,FFH;") << QByteArray("000000011000000011111111");
+        QTest::newRow("worked example") << QByteArray("        DB 01H,80H,FFH;")
+                                        << QByteArray("000000011000000011111111");
         QTest::newRow("13 characters") << QByteArray("        DB H;") << QByteArray("");
         QTest::newRow("ends in H, not H;") << QByteArray("        DB 01H,80H,") << QByteArray("0000000110000000");
         QTest::newRow("lower case") << QByteArray("        DB 0ah,F0h;") << QByteArray("0000101011110000");
@@ -246,8 +247,8 @@ private slots:
         for (unsigned seed = 11; seed <= 14; ++seed) {
             const BmpRecipe recipe = RandomPicture(seed);
             SharedState state = Counted();
-            const std::string listing = WriteListing(
-                state, 1, [&](int x, int y) { return recipe.index(x, y) == 1 ? 1 : 0; }, {});
+            const std::string listing =
+                WriteListing(state, 1, [&](int x, int y) { return recipe.index(x, y) == 1 ? 1 : 0; }, {});
             const DotCanvas canvas = Show(QByteArray::fromStdString(listing), state);
             for (int y = 0; y < 32; ++y) {
                 for (int x = 0; x < 122; ++x)

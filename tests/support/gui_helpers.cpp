@@ -36,16 +36,18 @@ std::unique_ptr<QObject> WhenModal(std::function<void(QWidget* modal)> inspect, 
 
 std::unique_ptr<QObject> RecordNextBox(BoxSeen& seen)
 {
-    return WhenModal([&seen](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box)
-            return;
-        seen.shown = true;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.buttons = static_cast<int>(box->buttons().size());
-        seen.icon = box->icon();
-    }, "QMessageBox");
+    return WhenModal(
+        [&seen](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box)
+                return;
+            seen.shown = true;
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            seen.buttons = static_cast<int>(box->buttons().size());
+            seen.icon = box->icon();
+        },
+        "QMessageBox");
 }
 
 namespace {
