@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/path_text.h"
 #include "preview/form2.h"
 
 #include <QCoreApplication>
@@ -272,7 +273,7 @@ void Form1::Show_Status()
 {
     if (ConvertStatus == QLatin1String("S")) {
         StatusValue->setText(QStringLiteral("Successed"));
-        OutFileValue->setText(state_.OutputPath);
+        OutFileValue->setText(ShownPath(state_.OutputPath));
     } else {
         StatusValue->setText(QStringLiteral("Failed"));
         OutFileValue->setText({});

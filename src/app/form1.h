@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include <filesystem>
+
 namespace quillon {
 
 class Form2;
@@ -108,8 +110,8 @@ private:
     Form2* form2_ = nullptr;
 
     // The accepted picture: where it lies and its pixels.
-    QString pictureFolder_;
-    QString pictureName_;
+    std::filesystem::path pictureFolder_;
+    std::filesystem::path pictureName_;
     MonoPicture picture_;
 };
 

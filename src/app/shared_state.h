@@ -2,9 +2,8 @@
 // records they are read into, colour values and the guarded 16-bit number.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -94,7 +93,7 @@ struct SharedState {
     Int16 RowEnd;
     std::int32_t PageCount = 0;
     Int16 BlockCount;
-    QString OutputPath;
+    std::filesystem::path OutputPath;
 };
 
 }  // namespace quillon

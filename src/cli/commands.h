@@ -1,8 +1,8 @@
 // The two commands of quillon-cli and the exit codes they answer with.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <filesystem>
+#include <vector>
 
 namespace quillon::cli {
 
@@ -14,15 +14,15 @@ enum ExitCode : int {
 };
 
 struct ConvertOptions {
-    QStringList pictures;
+    std::vector<std::filesystem::path> pictures;
     bool inverse = false;  // light the pixels of the second colour-table entry
     bool check = false;    // write nothing, compare with the listings on disk
     bool hasOutput = false;
-    QString output;  // "-" for standard output
+    std::filesystem::path output;  // "-" for standard output
 };
 
 ExitCode RunConvert(const ConvertOptions& options);
 
-ExitCode RunPreview(const QString& listing);
+ExitCode RunPreview(const std::filesystem::path& listing);
 
 }  // namespace quillon::cli

@@ -5,14 +5,13 @@
 #include "cli/messages.h"
 #include "convert/geometry.h"
 #include "convert/listing_writer.h"
+#include "files/input_file.h"
+#include "files/replace_file.h"
 #include "intake/bitmap_reader.h"
 #include "intake/listing_name.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -20,56 +19,18 @@ namespace quillon::cli {
 
 namespace {
 
-// At most `limit` bytes from the start of the file at `path`, or the reason it
-// could not be read, in the window's words: `kind` is "a picture file" or "a
-// listing". As in the window, only a plain file is opened: opening a named pipe
-// would wait for a writer.
-std::optional<QByteArray> ReadStart(const QString& path, qint64 limit, QString& problem, const char* kind)
-{
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        problem = QStringLiteral("It is a folder, not %1.").arg(QLatin1String(kind));
-        return std::nullopt;
-    }
-    if (info.exists() && !info.isFile()) {
-        problem = QStringLiteral("It is a device, pipe or socket, not %1.").arg(QLatin1String(kind));
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        problem = file.errorString();
-        return std::nullopt;
-    }
-    constexpr qint64 Piece = 64 * 1024;
-    QByteArray bytes;
-    while (bytes.size() < limit) {
-        const qsizetype had = bytes.size();
-        const qint64 want = std::min(Piece, limit - had);
-        bytes.resize(had + static_cast<qsizetype>(want));
-        const qint64 got = file.read(bytes.data() + had, want);
-        if (got < 0) {
-            problem = file.errorString();
-            return std::nullopt;
-        }
-        bytes.resize(had + static_cast<qsizetype>(got));
-        if (got == 0)
-            break;
-    }
-    return bytes;
-}
-
 // The listing the window would write for this picture, or nothing after
 // naming the picture's problem on stderr.
-std::optional<std::string> ListingFor(const QString& picturePath, bool inverse)
+std::optional<std::string> ListingFor(const std::filesystem::path& picturePath, bool inverse)
 {
-    QString problem;
-    const auto bytes = ReadStart(picturePath, static_cast<qint64>(ReadLimit), problem, "a picture file");
+    std::string problem;
+    const auto bytes = files::ReadStart(picturePath, ReadLimit, "a picture file", problem);
     if (!bytes) {
-        Problem(picturePath, "cannot be read: " + OneLine(problem.toStdString()));
+        Problem(picturePath, "cannot be read: " + OneLine(problem));
         return std::nullopt;
     }
     const PictureRead read = ReadPicture(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes->constData()), static_cast<std::size_t>(bytes->size())));
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), static_cast<std::size_t>(bytes->size())));
     switch (read.outcome) {
         case PictureRead::Outcome::Unreadable:
             Problem(picturePath, "cannot be read: " + OneLine(read.problem));
@@ -87,45 +48,56 @@ std::optional<std::string> ListingFor(const QString& picturePath, bool inverse)
     CountPagesAndBlocks(state);
     const RgbValue onColour = ColourOf(read.colourTable[inverse ? 1 : 0]);
     const MonoPicture& picture = read.picture;
-    return WriteListing(state, onColour, [&picture](int x, int y) { return picture.Pixel(x, y); }, {});
+    return WriteListing(state, onColour, [&picture](int x, int y) { return picture.Pixel(x, y); });
 }
 
 // Where the listing of `picturePath` goes without --output: beside the
 // picture, in the folder as the user spelled it ("pic.bmp" gives "lcd_pic.txt").
-QString ListingBeside(const QString& picturePath)
+std::filesystem::path ListingBeside(const std::filesystem::path& picturePath)
 {
-    const QFileInfo info(picturePath);
-    const QString folder = picturePath.contains(QLatin1Char('/')) ? info.path() : QString();
-    return ListingPath(folder, info.fileName());
+    return ListingPath(picturePath.parent_path(), picturePath.filename());
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };
 
-Comparison CompareWithDisk(const QString& listingPath, const std::string& listing)
+Comparison CompareWithDisk(const std::filesystem::path& listingPath, const std::string& listing)
 {
-    if (!QFileInfo::exists(listingPath))
+    std::error_code error;
+    if (!std::filesystem::exists(listingPath, error))
         return Comparison::Missing;
-    QString problem;
+    std::string problem;
     // One byte more than the listing tells a longer file from an equal one.
-    const auto onDisk = ReadStart(listingPath, static_cast<qint64>(listing.size()) + 1, problem, "a listing");
+    const auto onDisk = files::ReadStart(listingPath, listing.size() + 1, "a listing", problem);
     if (!onDisk) {
-        Problem(listingPath, "cannot be read: " + OneLine(problem.toStdString()));
+        Problem(listingPath, "cannot be read: " + OneLine(problem));
         return Comparison::Unreadable;
     }
-    const bool same = static_cast<std::size_t>(onDisk->size()) == listing.size() &&
-                      std::equal(listing.begin(), listing.end(), onDisk->constData());
-    return same ? Comparison::Same : Comparison::Stale;
+    return *onDisk == listing ? Comparison::Same : Comparison::Stale;
 }
 
 }  // namespace
 
 ExitCode RunConvert(const ConvertOptions& options)
 {
-    const bool toStdout = options.hasOutput && options.output == QLatin1String("-");
+    // "-o -" and "-o /dev/stdout" (or any name of the file standard output
+    // goes to) both mean standard output.
+    const bool toStdout = options.hasOutput && (options.output == "-" || (!options.check && [&] {
+                                                    const auto output = files::IdentityOf(options.output);
+                                                    return output && output == files::IdentityOfStandardOutput();
+                                                }()));
     bool badFile = false;
     bool differences = false;
 
-    for (const QString& picturePath : options.pictures) {
+    // No listing may take the place of a file this call reads.
+    std::map<files::FileId, std::filesystem::path> inputs;
+    if (!options.check && !toStdout) {
+        for (const std::filesystem::path& picture : options.pictures) {
+            if (const auto id = files::IdentityOf(picture))
+                inputs.emplace(*id, picture);
+        }
+    }
+
+    for (const std::filesystem::path& picturePath : options.pictures) {
         const std::optional<std::string> listing = ListingFor(picturePath, options.inverse);
         if (!listing) {
             badFile = true;
@@ -135,7 +107,7 @@ ExitCode RunConvert(const ConvertOptions& options)
             Emit(*listing);
             continue;
         }
-        const QString listingPath = options.hasOutput ? options.output : ListingBeside(picturePath);
+        const std::filesystem::path listingPath = options.hasOutput ? options.output : ListingBeside(picturePath);
         if (options.check) {
             switch (CompareWithDisk(listingPath, *listing)) {
                 case Comparison::Same:
@@ -154,9 +126,19 @@ ExitCode RunConvert(const ConvertOptions& options)
             }
             continue;
         }
-        const QString problem = SaveListing(listingPath, *listing);
-        if (!problem.isEmpty()) {
-            Problem(listingPath, "cannot be written: " + OneLine(problem.toStdString()));
+        if (const auto id = files::IdentityOf(listingPath); id && inputs.count(*id)) {
+            const std::filesystem::path& input = inputs.at(*id);
+            Problem(listingPath,
+                    input == picturePath
+                        ? "cannot be written: it is the picture itself; it is left as it is"
+                        : "cannot be written: it is " + PathText(input) + ", given to be read; it is left as it is");
+            badFile = true;
+            continue;
+        }
+        const std::string problem =
+            files::ReplaceFile(listingPath, *listing, options.hasOutput ? files::Place::Given : files::Place::Derived);
+        if (!problem.empty()) {
+            Problem(listingPath, "cannot be written: " + OneLine(problem));
             badFile = true;
             continue;
         }

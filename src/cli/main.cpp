@@ -4,9 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include <QFile>
-
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,14 +21,13 @@ constexpr const char* ExitCodes =
     "      (preview: the listing, or some of its lines, could not be read, or dots were left unpainted)\n"
     "  64  the command line was not understood";
 
-QString FromArgument(const std::string& argument)
+// An argument as the file system spells the name: its bytes as they came.
+std::filesystem::path FromArgument(const std::string& argument)
 {
-    return QFile::decodeName(QByteArray::fromStdString(argument));
+    return std::filesystem::path(argument);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     CLI::App app(
         "Turns 1-bit 122 x 32 BMP pictures into LCD data listings (\"DB\" lines in LCD page order),\n"
@@ -99,8 +97,20 @@ int main(int argc, char** argv)
 
     if (convertCommand->parsed()) {
         for (const std::string& picture : pictures)
-            convert.pictures << FromArgument(picture);
+            convert.pictures.push_back(FromArgument(picture));
         return RunConvert(convert);
     }
     return RunPreview(FromArgument(listing));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "quillon-cli: out of memory\n";
+        return quillon::cli::BadFile;
+    }
 }

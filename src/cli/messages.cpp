@@ -1,20 +1,30 @@
 #include "cli/messages.h"
 
-#include <QFile>
-
 #include <cstdio>
 
 namespace quillon::cli {
 
-std::string PathText(const QString& path)
+std::string PathText(const std::filesystem::path& path)
 {
-    return QFile::encodeName(path).toStdString();
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.native();
+#endif
 }
 
-void Problem(const QString& path, std::string_view what)
+void Problem(const std::filesystem::path& path, std::string_view what)
+{
+    ProblemAt(PathText(path), what);
+}
+
+void ProblemAt(std::string_view where, std::string_view what)
 {
     std::fflush(stdout);  // keep both streams in order on a shared terminal
-    std::string line = "quillon-cli: " + PathText(path) + ": ";
+    std::string line = "quillon-cli: ";
+    line += where;
+    line += ": ";
     line += what;
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);

@@ -2,18 +2,19 @@
 // stderr, one line each, starting with the program's name and the file's path.
 #pragma once
 
-#include <QString>
-
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace quillon::cli {
 
-// The bytes of a path as the file system spells it.
-std::string PathText(const QString& path);
+// The bytes of a path as the file system spells it (UTF-8 on Windows).
+std::string PathText(const std::filesystem::path& path);
 
 // "quillon-cli: PATH: what" on stderr.
-void Problem(const QString& path, std::string_view what);
+void Problem(const std::filesystem::path& path, std::string_view what);
+// The same with any text for the place ("PATH:LINE").
+void ProblemAt(std::string_view where, std::string_view what);
 
 // A line of text on stdout.
 void Say(std::string_view line);

@@ -3,16 +3,14 @@
 #include "cli/commands.h"
 #include "cli/messages.h"
 #include "convert/geometry.h"
+#include "files/input_file.h"
 #include "intake/bitmap_reader.h"
 #include "preview/listing_reader.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace quillon::cli {
 
@@ -22,8 +20,11 @@ constexpr char SetChar = '#';    // a "1" bit, black in the window
 constexpr char ClearChar = '.';  // a "0" bit, green in the window
 constexpr char BlankChar = ' ';
 
+// Lines named one by one; past this many a listing is plainly no listing.
+constexpr std::size_t MostLinesNamed = 100;
+
 // The dots as characters, one string per row.
-class TextDots : public DotSurface {
+class TextDots final : public DotSurface {
 public:
     TextDots() { Erase(); }
     void Erase() override { rows_.fill(std::string(AcceptedWidth, BlankChar)); }
@@ -49,46 +50,20 @@ private:
 };
 
 // Why the reader cannot make whole bytes of this line, or nothing when it can.
-std::string LineProblem(std::string_view line)
+std::string LineProblem(const LineFacts& line)
 {
-    const std::optional<std::string> bits = DecodeLine(line);
-    if (!bits)
+    if (line.length < 13)
         return "too short for a listing line; skipped";
-    if (bits->find_first_not_of("01") != std::string::npos)
+    if (line.foreign)
         return "holds characters that are not hexadecimal digits; their dots are left unpainted";
-    if (bits->size() % 8 != 0)
-        return "ends in part of a byte; its last " + std::to_string(bits->size() % 8) + " bits are ignored";
+    if (line.bits % 8 != 0)
+        return "ends in part of a byte; its last " + std::to_string(line.bits % 8) + " bits are ignored";
     return {};
-}
-
-// Names on stderr, with their numbers, the lines that cannot be read whole.
-// Lines end at CR LF, CR or LF, as the reader splits them. Returns how many.
-int NameUnreadableLines(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = file.read(static_cast<qint64>(ReadLimit));
-    int named = 0;
-    int number = 0;
-    const auto name = [&](std::string_view line) {
-        ++number;
-        if (!line.empty()) {
-            if (const std::string why = LineProblem(line); !why.empty()) {
-                Problem(path + QLatin1Char(':') + QString::number(number), why);
-                ++named;
-            }
-        }
-    };
-    LineSplitter lines;
-    lines.Feed(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), name);
-    lines.Finish(name);
-    return named;
 }
 
 }  // namespace
 
-ExitCode RunPreview(const QString& listing)
+ExitCode RunPreview(const std::filesystem::path& listing)
 {
     // The counts a conversion of an accepted picture leaves for the walk.
     SharedState state;
@@ -96,17 +71,50 @@ ExitCode RunPreview(const QString& listing)
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);
 
-    TextDots dots;
-    DrawPosition position;
-    const QString problem = ReadListing(listing, state, position, dots);
-    if (!problem.isEmpty()) {
-        Problem(listing, "cannot be read: " + OneLine(problem.toStdString()));
+    std::string problem;
+    std::optional<files::InputFile> file = files::InputFile::Open(listing, "a listing", problem);
+    if (!file) {
+        Problem(listing, "cannot be read: " + OneLine(problem));
         return BadFile;
     }
+
+    // The whole file is read, in pieces, so that every line that cannot be
+    // read whole is named, including those past the last painted dot.
+    TextDots dots;
+    DrawPosition position;
+    ListingPainter painter(state, position, dots);
+    std::vector<std::pair<std::uint64_t, std::string>> named;  // line number, why
+    std::uint64_t notNamed = 0;
+    painter.onLine = [&](const LineFacts& line) {
+        if (line.length == 0)
+            return;
+        if (std::string why = LineProblem(line); !why.empty()) {
+            if (named.size() < MostLinesNamed)
+                named.emplace_back(line.number, std::move(why));
+            else
+                ++notNamed;
+        }
+    };
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        const std::ptrdiff_t got = file->Read(chunk.data(), chunk.size(), problem);
+        if (got < 0) {
+            Problem(listing, "cannot be read: " + OneLine(problem));
+            return BadFile;
+        }
+        if (got == 0)
+            break;
+        painter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+    }
+    painter.Finish();
+
     for (const std::string& row : dots.Rows())
         Say(row);
-
-    bool complete = NameUnreadableLines(listing) == 0;
+    for (const auto& [number, why] : named)
+        ProblemAt(PathText(listing) + ":" + std::to_string(number), why);
+    if (notNamed > 0)
+        Problem(listing, std::to_string(notNamed) + " more lines cannot be read whole");
+    bool complete = named.empty();
     if (const int unpainted = dots.Unpainted(); unpainted > 0) {
         Problem(listing, std::to_string(unpainted) + " of " + std::to_string(AcceptedWidth * AcceptedHeight) +
                              " dots were never painted (shown as blanks)");

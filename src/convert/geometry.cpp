@@ -22,16 +22,4 @@ void CountPagesAndBlocks(SharedState& state)
     state.BlockCount = CoveringCount(state.InfoHeader.biWidth, ColumnBlock);
 }
 
-void EnterBlock(SharedState& state, std::int64_t block)
-{
-    state.ColStart = Guard32(ColumnBlock * block - ColumnBlock);
-    state.ColEnd = std::int64_t{state.ColStart} + ColumnBlock - 1;
-}
-
-void EnterPage(SharedState& state, std::int64_t page)
-{
-    state.RowStart = Guard32(Page * page - Page);
-    state.RowEnd = std::int64_t{state.RowStart} + Page - 1;
-}
-
 }  // namespace quillon

@@ -13,7 +13,16 @@ inline constexpr int Page = 8;
 void CountPagesAndBlocks(SharedState& state);
 
 // Point the scan window at block `block` / page `page` (both counted from 1).
-void EnterBlock(SharedState& state, std::int64_t block);
-void EnterPage(SharedState& state, std::int64_t page);
+inline void EnterBlock(SharedState& state, std::int64_t block)
+{
+    state.ColStart = Guard32(ColumnBlock * block - ColumnBlock);
+    state.ColEnd = std::int64_t{state.ColStart} + ColumnBlock - 1;
+}
+
+inline void EnterPage(SharedState& state, std::int64_t page)
+{
+    state.RowStart = Guard32(Page * page - Page);
+    state.RowEnd = std::int64_t{state.RowStart} + Page - 1;
+}
 
 }  // namespace quillon

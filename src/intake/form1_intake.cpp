@@ -1,11 +1,11 @@
 // The main window's picture intake: a double-click in the file list reads the
 // picture, accepts or rejects it, and prepares the window for converting it.
 #include "app/form1.h"
+#include "app/path_text.h"
+#include "files/input_file.h"
 #include "intake/listing_name.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
 #include <QPixmap>
@@ -55,30 +55,20 @@ void Form1::File1_DblClick()
 
     // The file is read once and closed; everything below works on these bytes,
     // so the picture shown and the picture converted cannot differ.
-    QByteArray bytes;
-    QString problem;
-    {
-        QFile file(path);
-        const QFileInfo info(path);
-        if (info.isDir())
-            problem = QStringLiteral("It is a folder, not a picture file.");
-        else if (info.exists() && !info.isFile())  // opening a named pipe would wait for a writer
-            problem = QStringLiteral("It is a device, pipe or socket, not a picture file.");
-        else if (!file.open(QIODevice::ReadOnly))
-            problem = file.errorString();
-        else if (bytes = file.read(static_cast<qint64>(ReadLimit)); file.error() != QFileDevice::NoError)
-            problem = file.errorString();
-    }
+    const std::filesystem::path file = FilePath(folder) / FilePath(name);
+    std::string problemText;
+    const std::optional<std::string> bytes = files::ReadStart(file, ReadLimit, "a picture file", problemText);
     PictureRead read;
-    if (problem.isEmpty()) {
-        read = ReadPicture(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                     static_cast<std::size_t>(bytes.size())));
+    if (bytes) {
+        read = ReadPicture(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), static_cast<std::size_t>(bytes->size())));
         if (read.outcome == PictureRead::Outcome::Unreadable)
-            problem = QString::fromStdString(read.problem);
+            problemText = read.problem;
     }
+    QString problem = QString::fromStdString(problemText);
     QImage image;
     if (problem.isEmpty() && read.outcome == PictureRead::Outcome::Accepted) {
-        image = QImage::fromData(bytes, "BMP");
+        image = QImage::fromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()), "BMP");
         if (image.isNull())
             problem = QStringLiteral("The picture loader cannot show this file.");
         else if (!LoaderAgrees(image, read.picture))
@@ -111,8 +101,8 @@ void Form1::File1_DblClick()
     HeightValue->setText(QString::number(info.biHeight));
     WidthValue->setText(QString::number(info.biWidth));
     ColorValue->setText(QStringLiteral("%1 Bits  (%2 Colors)").arg(info.biBitCount).arg(1 << info.biBitCount));
-    pictureFolder_ = folder;
-    pictureName_ = name;
+    pictureFolder_ = FilePath(folder);
+    pictureName_ = FilePath(name);
     picture_ = std::move(read.picture);
     Init_Selection();
 }

@@ -1,22 +1,49 @@
 #include "intake/listing_name.h"
 
-#include <QDir>
-
 namespace quillon {
 
-QString ListingFileName(const QString& pictureName)
+namespace {
+
+using Native = std::filesystem::path::string_type;
+using Char = Native::value_type;
+
+constexpr Char Lower(Char c)
 {
-    // Left to right, non-overlapping, all occurrences, not only the extension.
-    QString name = pictureName;
-    return name.replace(QStringLiteral(".bmp"), QStringLiteral(".txt"), Qt::CaseInsensitive);
+    return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
 }
 
-QString ListingPath(const QString& folder, const QString& pictureName)
+}  // namespace
+
+std::filesystem::path ListingFileName(const std::filesystem::path& pictureName)
 {
-    QString path = QDir::fromNativeSeparators(folder);
-    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return QDir::toNativeSeparators(path + QStringLiteral("lcd_") + ListingFileName(pictureName));
+    static constexpr Char From[] = {'.', 'b', 'm', 'p'};
+    static constexpr Char To[] = {'.', 't', 'x', 't'};
+    const Native& name = pictureName.native();
+    Native result;
+    result.reserve(name.size());
+    for (std::size_t at = 0; at < name.size();) {
+        bool match = at + 4 <= name.size();
+        for (std::size_t k = 0; match && k < 4; ++k)
+            match = Lower(name[at + k]) == From[k];
+        if (match) {
+            result.append(To, 4);
+            at += 4;
+        } else {
+            result += name[at++];
+        }
+    }
+    return result;
+}
+
+std::filesystem::path ListingPath(const std::filesystem::path& folder, const std::filesystem::path& pictureName)
+{
+    Native path = folder.native();
+    const auto separator = std::filesystem::path::preferred_separator;
+    if (!path.empty() && path.back() != separator && path.back() != '/')
+        path += separator;
+    static constexpr Char Prefix[] = {'l', 'c', 'd', '_'};
+    path.append(Prefix, 4);
+    return path + ListingFileName(pictureName).native();
 }
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 #include "preview/form2.h"
 
 #include "app/form1.h"
+#include "app/path_text.h"
 #include "preview/listing_reader.h"
 
 #include <QDir>
@@ -74,12 +75,13 @@ void Form2::ShowButton_Click()
 
 void Form2::ReadListing()
 {
-    const QString problem = quillon::ReadListing(state_.OutputPath, state_, Position, *LcdPic);
-    if (!problem.isEmpty()) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Listing Read Error"),
-                        QStringLiteral("The listing could not be read:\n%1\n\n%2")
-                            .arg(QDir::toNativeSeparators(state_.OutputPath), problem),
-                        QMessageBox::Ok, this);
+    const std::string problem = quillon::ReadListing(state_.OutputPath, state_, Position, *LcdPic);
+    if (!problem.empty()) {
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Listing Read Error"),
+            QStringLiteral("The listing could not be read:\n%1\n\n%2")
+                .arg(QDir::toNativeSeparators(ShownPath(state_.OutputPath)), QString::fromStdString(problem)),
+            QMessageBox::Ok, this);
         box.exec();
     }
 }

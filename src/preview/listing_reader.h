@@ -4,13 +4,12 @@
 
 #include "preview/dot_walk.h"
 
-#include <QString>
-
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-
-class QIODevice;
 
 namespace quillon {
 
@@ -21,50 +20,165 @@ namespace quillon {
 // to cut (under 13 characters), gives nothing.
 std::optional<std::string> DecodeLine(std::string_view line);
 
-// Cuts text, fed in pieces, into listing lines: a line ends at CR LF, a bare CR
-// or a bare LF, and the end is not part of it. Finish hands on a last line that
-// has no end.
-class LineSplitter {
+// What one line of a listing held, for telling which lines cannot be read whole.
+struct LineFacts {
+    std::uint64_t number = 0;  // counted from 1, empty lines included
+    std::uint64_t length = 0;  // characters, without the line end
+    std::uint64_t bits = 0;    // characters of its bit string
+    bool foreign = false;      // its bit string holds characters other than "0" and "1"
+};
+
+namespace detail {
+inline constexpr char Expansions[16][4] = {
+    {'0', '0', '0', '0'}, {'0', '0', '0', '1'}, {'0', '0', '1', '0'}, {'0', '0', '1', '1'},
+    {'0', '1', '0', '0'}, {'0', '1', '0', '1'}, {'0', '1', '1', '0'}, {'0', '1', '1', '1'},
+    {'1', '0', '0', '0'}, {'1', '0', '0', '1'}, {'1', '0', '1', '0'}, {'1', '0', '1', '1'},
+    {'1', '1', '0', '0'}, {'1', '1', '0', '1'}, {'1', '1', '1', '0'}, {'1', '1', '1', '1'},
+};
+// 0 .. 15 for a hexadecimal digit in either case, otherwise -1.
+constexpr int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+}  // namespace detail
+
+// Decodes a listing fed in pieces of any size and paints it as it goes, the
+// same as DecodeLine and the walk over each whole line, in bounded memory: a
+// line of any length is never held, only the two characters its cut needs to
+// see ahead and a piece of bit string. Lines end at CR LF, a bare CR or a bare
+// LF; Finish ends a last line that has no end.
+template <typename Surface>
+class ListingPainter {
 public:
-    template <typename OnLine>
-    void Feed(std::string_view text, OnLine&& onLine)
+    ListingPainter(SharedState& state, DrawPosition& position, Surface& surface)
+        : state_(state), position_(position), surface_(surface)
+    {
+        bits_.reserve(FlushAt + 8);
+    }
+
+    // Called at the end of every line, empty ones too.
+    std::function<void(const LineFacts&)> onLine;
+
+    void Feed(std::string_view text)
     {
         for (const char c : text) {
             if (c == '\r') {
-                onLine(std::string_view(line_));
-                line_.clear();
+                EndLine();
                 afterCarriageReturn_ = true;
-            } else if (c == '\n') {
-                if (!afterCarriageReturn_) {
-                    onLine(std::string_view(line_));
-                    line_.clear();
-                }
-                afterCarriageReturn_ = false;
-            } else {
-                line_ += c;
-                afterCarriageReturn_ = false;
+                continue;
             }
+            if (c == '\n') {
+                if (!afterCarriageReturn_)
+                    EndLine();
+                afterCarriageReturn_ = false;
+                continue;
+            }
+            afterCarriageReturn_ = false;
+            // Positions 1 to 11 are cut; a later one is kept once two more have
+            // come, which proves it is not among the last two.
+            if (++facts_.length <= CutFront)
+                continue;
+            if (held_ < 2) {
+                ahead_[held_++] = c;
+                continue;
+            }
+            Kept(ahead_[0]);
+            ahead_[0] = ahead_[1];
+            ahead_[1] = c;
         }
     }
-    template <typename OnLine>
-    void Finish(OnLine&& onLine)
+
+    void Finish()
     {
-        if (!line_.empty())
-            onLine(std::string_view(line_));
-        line_.clear();
+        if (facts_.length > 0)
+            EndLine();
     }
 
+    bool Complete() const { return WalkComplete(state_, position_); }
+
 private:
-    std::string line_;
+    static constexpr std::uint64_t CutFront = 11;
+    static constexpr std::size_t FlushAt = 4096;  // a multiple of 8
+
+    void Kept(char c)
+    {
+        if (pendingH_) {
+            pendingH_ = false;
+            if (c == ',')
+                return;  // "H," is removed
+            Emit(heldH_);
+        }
+        if (c == 'H' || c == 'h') {
+            pendingH_ = true;
+            heldH_ = c;
+            return;
+        }
+        Emit(c);
+    }
+
+    void Emit(char c)
+    {
+        const int value = detail::HexValue(c);
+        if (value >= 0) {
+            bits_.append(detail::Expansions[value], 4);
+            facts_.bits += 4;
+        } else {
+            bits_ += c;
+            facts_.bits += 1;
+            facts_.foreign = true;
+        }
+        if (bits_.size() >= FlushAt) {
+            // Whole groups only: the walk stops between columns, so the rest
+            // of the line goes on from here as if the line were painted whole.
+            const std::size_t whole = bits_.size() / 8 * 8;
+            WalkBits(state_, position_, std::string_view(bits_.data(), whole), surface_);
+            bits_.erase(0, whole);
+        }
+    }
+
+    void EndLine()
+    {
+        ++facts_.number;
+        // A line too short to cut gives nothing, not even an empty string.
+        if (facts_.length >= CutFront + 2) {
+            if (pendingH_)
+                Emit(heldH_);
+            WalkBits(state_, position_, bits_, surface_);
+        }
+        if (onLine)
+            onLine(facts_);
+        bits_.clear();
+        held_ = 0;
+        pendingH_ = false;
+        facts_ = LineFacts{facts_.number};
+    }
+
+    SharedState& state_;
+    DrawPosition& position_;
+    Surface& surface_;
+    std::string bits_;
+    LineFacts facts_;
+    char ahead_[2] = {};
+    int held_ = 0;
+    bool pendingH_ = false;
+    char heldH_ = 'H';
     bool afterCarriageReturn_ = false;
 };
 
 // Erases the surface, puts the position on the first dot and paints every
-// line of `device` (lines end at CR LF, CR or LF). Returns an empty string, or
-// the reason the device could not be read; then the surface is left erased.
-QString ReadListingFrom(QIODevice& device, SharedState& state, DrawPosition& position, DotSurface& surface);
+// line of `text`.
+void ReadListingText(std::string_view text, SharedState& state, DrawPosition& position, DotSurface& surface);
 
-// The same for the listing file at `path`.
-QString ReadListing(const QString& path, SharedState& state, DrawPosition& position, DotSurface& surface);
+// The same for the listing file at `path`, read in pieces until its end or
+// until the last block is painted. Returns an empty string, or the reason the
+// file could not be read; then the surface is left erased.
+std::string ReadListing(const std::filesystem::path& path, SharedState& state, DrawPosition& position,
+                        DotSurface& surface);
 
 }  // namespace quillon

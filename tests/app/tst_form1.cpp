@@ -1,4 +1,5 @@
 // The main window as it starts, its browsing lists, Reset, Exit and the status.
+#include "app/path_text.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/test_main.h"
@@ -63,7 +64,7 @@ private slots:
         MainWindow main;
         VerifyCleared(main.form);
         QVERIFY(main.form.ConvertStatus.isEmpty());
-        QVERIFY(main.state.OutputPath.isEmpty());
+        QVERIFY(main.state.OutputPath.empty());
         QVERIFY(main.form.ResetButton->isEnabled());
         QVERIFY(main.form.ExitButton->isEnabled());
         const QStringList notice = main.form.CopyRightLabel->text().split(QStringLiteral("\r\n"));
@@ -341,7 +342,7 @@ private slots:
             QTest::mouseClick(main.form.ResetButton, Qt::LeftButton);
             VerifyCleared(main.form);
             QCOMPARE(main.form.ConvertStatus, QStringLiteral("F"));
-            QVERIFY(main.state.OutputPath.isEmpty());
+            QVERIFY(main.state.OutputPath.empty());
         }
         QCOMPARE(main.form.Dir1->Path(), QCoreApplication::applicationDirPath());
     }
@@ -366,11 +367,11 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(bool, pathShown);
         MainWindow main;
-        main.state.OutputPath = QStringLiteral("/pictures/lcd_Logo.txt");
+        main.state.OutputPath = "/pictures/lcd_Logo.txt";
         main.form.ConvertStatus = status;
         main.form.Show_Status();
         QCOMPARE(main.form.StatusValue->text(), shown);
-        QCOMPARE(main.form.OutFileValue->text(), pathShown ? main.state.OutputPath : QString());
+        QCOMPARE(main.form.OutFileValue->text(), pathShown ? ShownPath(main.state.OutputPath) : QString());
     }
 
     void exitEndsTheEventLoop()

@@ -53,7 +53,7 @@ private slots:
         const SharedState state;
         QCOMPARE(state.PageCount, 0);
         QCOMPARE(std::int32_t{state.BlockCount}, 0);
-        QVERIFY(state.OutputPath.isEmpty());
+        QVERIFY(state.OutputPath.empty());
         QCOMPARE(state.InfoHeader.biWidth, 0);
     }
 

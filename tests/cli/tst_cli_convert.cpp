@@ -204,17 +204,27 @@ private slots:
         QVERIFY(!QFileInfo::exists(scratch.filePath("lcd_bad.txt")));
     }
 
+    void convertAgainReplaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("short name") << "p.bmp";
+        // The listing's name takes all 255 bytes a name may have; its temporary file's must fit too.
+        QTest::newRow("longest listing name") << QString(247, 'p') + ".bmp";
+    }
     void convertAgainReplaces()
     {
+        QFETCH(QString, name);
         QTemporaryDir folder;
-        const QString picture = folder.filePath("p.bmp");
-        QVERIFY(WriteFile(folder.filePath("lcd_p.txt"), QByteArray(5000, 'x')));  // longer than a listing
+        const QString picture = folder.filePath(name);
+        const QString listing = folder.filePath("lcd_" + QString(name).replace(".bmp", ".txt"));
+        QVERIFY(WriteFile(listing, QByteArray(5000, 'x')));  // longer than a listing
         QVERIFY(WriteFile(picture, MakeBmp(Picture(31))));
         QCOMPARE(RunCli({"convert", picture}).exitCode, 0);
-        QCOMPARE(FileBytes(folder.filePath("lcd_p.txt")), ExpectedFor(Picture(31), false));
+        QCOMPARE(FileBytes(listing), ExpectedFor(Picture(31), false));
         QVERIFY(WriteFile(picture, MakeBmp(Picture(32))));
         QCOMPARE(RunCli({"convert", picture}).exitCode, 0);
-        QCOMPARE(FileBytes(folder.filePath("lcd_p.txt")), ExpectedFor(Picture(32), false));
+        QCOMPARE(FileBytes(listing), ExpectedFor(Picture(32), false));
+        QCOMPARE(FolderEntries(folder.path()).size(), 2);  // no temporary file left
     }
 
     void writeFailureKeepsEarlierListing_data()
@@ -222,9 +232,8 @@ private slots:
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<QByteArray>("reason");  // empty: whatever the file system says
-        // The listing's name has 255 characters: there is no room for a temporary file's longer name.
-        QTest::newRow("earlier listing, no room for a temporary file") << QString(247, 'n') + ".bmp"
-                                                                       << "file" << QByteArray();
+        QTest::newRow("name the file system refuses") << QString(250, 'n') + ".bmp"
+                                                      << "none" << QByteArray("cannot be written: File name too long");
         QTest::newRow("a folder of that name")
             << "f.bmp"
             << "folder" << QByteArray("cannot be written: A folder of that name is in the way.");
@@ -241,7 +250,7 @@ private slots:
         const QByteArray earlier = "        DB 00H;\r\n";
         if (obstacle == "file")
             QVERIFY(WriteFile(listing, earlier));
-        else
+        if (obstacle == "folder")
             QVERIFY(QDir().mkdir(listing));
         const QStringList before = FolderEntries(folder.path());
 
@@ -255,7 +264,7 @@ private slots:
             QCOMPARE(run.ErrLines()[0], prefix + reason);
         QCOMPARE(run.OutLines(), QByteArrayList({QFile::encodeName(folder.filePath("lcd_ok.txt"))}));
         QCOMPARE(FolderEntries(folder.path()), Sorted(before + QStringList{"lcd_ok.txt"}));
-        if (obstacle == "file")
+        if (obstacle != "none" && obstacle != "folder")
             QCOMPARE(FileBytes(listing), earlier);
     }
 

@@ -1,6 +1,7 @@
 // What the tool does to files: a conversion that fails half-way leaves the
 // earlier listing as it was, and a whole session writes nothing but the
 // listing next to the picture.
+#include "app/path_text.h"
 #include "preview/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
@@ -167,7 +168,7 @@ private slots:
         main.Pick("pic.bmp", MakeBmp(recipe));
         main.form.InverseOption->setChecked(true);
         Convert(main);
-        const QString listing = main.state.OutputPath;
+        const QString listing = ShownPath(main.state.OutputPath);
         const QByteArray earlier = Contents(listing);
         QCOMPARE(earlier, ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 1; }));
         const QStringList entries = Entries(main.scratch.path());
@@ -199,14 +200,13 @@ private slots:
         QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }
 
-    // A named pipe where the listing goes: Convert neither waits on it nor
-    // writes into it; the listing takes its place.
+    // A named pipe where the listing goes: Convert neither waits on it, nor
+    // writes into it, nor puts a file in its place.
     void pipeInTheListingsPlace()
     {
         MainWindow main;
-        const BmpRecipe recipe = RandomPicture(32);
-        main.Pick("pic.bmp", MakeBmp(recipe));
-        const QString listing = main.state.OutputPath;
+        main.Pick("pic.bmp", MakeBmp(RandomPicture(32)));
+        const QString listing = ShownPath(main.state.OutputPath);
         QVERIFY(::mkfifo(QFile::encodeName(listing).constData(), 0644) == 0);
         BoxSeen box;
         QElapsedTimer clock;
@@ -216,10 +216,15 @@ private slots:
             Convert(main);
         }
         QVERIFY2(clock.elapsed() < 5000, "Convert waited on the pipe");
-        QVERIFY2(!box.shown, qPrintable(box.text));
-        QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
-        QVERIFY(QFileInfo(listing).isFile());
-        QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
+        QVERIFY(box.shown);
+        QCOMPARE(box.title, QStringLiteral("Listing Write Error"));
+        QVERIFY2(box.text.contains("device, pipe or socket"), qPrintable(box.text));
+        QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Failed"));
+        QCOMPARE(main.form.ProgressPer->text(), QStringLiteral("0"));
+        struct stat after {};
+        QCOMPARE(::lstat(QFile::encodeName(listing).constData(), &after), 0);
+        QVERIFY(S_ISFIFO(after.st_mode));
+        QCOMPARE(Entries(main.scratch.path()), QStringList({"lcd_pic.txt", "pic.bmp"}));
     }
 
     // A whole session, with rejected and unreadable pictures, two conversions,

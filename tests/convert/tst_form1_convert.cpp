@@ -1,5 +1,6 @@
 // The Convert command through the main window: the listing on disk, the
 // progress a user watches, the status, and failures that lose nothing.
+#include "app/path_text.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/test_main.h"
@@ -149,16 +150,25 @@ private slots:
         }
     }
 
+    void convertTwiceRewrites_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("short name") << "p.bmp";
+        // The listing's name takes all 255 bytes a name may have; its temporary file's must fit too.
+        QTest::newRow("longest listing name") << QString(247, 'n') + ".bmp";
+    }
     void convertTwiceRewrites()
     {
+        QFETCH(QString, picture);
         MainWindow main;
-        main.Pick("p.bmp", MakeBmp(RandomPicture(5)));
+        main.Pick(picture, MakeBmp(RandomPicture(5)));
         Convert(main);
-        const QByteArray first = Contents(main.state.OutputPath);
+        const QByteArray first = Contents(ShownPath(main.state.OutputPath));
         QCOMPARE(first.size(), 2760);
         Convert(main);
-        QCOMPARE(Contents(main.state.OutputPath), first);
+        QCOMPARE(Contents(ShownPath(main.state.OutputPath)), first);
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
+        QCOMPARE(Entries(main.scratch.path()).size(), 2);  // the picture and its listing, no temporary file
     }
 
     void listingNamedAfterAcceptedPicture()
@@ -178,11 +188,14 @@ private slots:
     {
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("obstacle");  // what stands at the listing's place
-        // A listing name of 255 characters exists; its temporary file's name would be too long.
-        QTest::newRow("earlier listing, no room for a temporary file") << QString(247, 'n') + ".bmp"
-                                                                       << "file";
         QTest::newRow("name taken by a folder") << "f.bmp"
                                                 << "folder";
+        QTest::newRow("a link to nothing") << "f.bmp"
+                                           << "dangling link";
+        QTest::newRow("the picture itself, through a link") << "f.bmp"
+                                                            << "link to the picture";
+        QTest::newRow("folder removed since the picture was read") << "f.bmp"
+                                                                   << "gone";
         QTest::newRow("name the file system refuses") << QString(250, 'n') + ".bmp"
                                                       << "";
     }
@@ -192,14 +205,18 @@ private slots:
         QFETCH(QString, obstacle);
         MainWindow main;
         main.Pick(picture, MakeBmp(RandomPicture(6)));
-        const QString listing = main.state.OutputPath;
+        const QString listing = ShownPath(main.state.OutputPath);
         QVERIFY(!listing.isEmpty());
-        const QByteArray earlier = "        DB 00H;\r\n";
-        if (obstacle == "file")
-            QVERIFY(WriteFile(listing, earlier));
         if (obstacle == "folder")
             QVERIFY(QDir().mkdir(listing));
+        if (obstacle == "dangling link")
+            QVERIFY(QFile::link(main.scratch.filePath("elsewhere.txt"), listing));
+        if (obstacle == "link to the picture")
+            QVERIFY(QFile::link(main.scratch.filePath(picture), listing));
+        if (obstacle == "gone")
+            QVERIFY(QDir(main.scratch.path()).removeRecursively());
         const QStringList before = Entries(main.scratch.path());
+        const QByteArray pictureBefore = Contents(main.scratch.filePath(picture));
 
         BoxSeen box;
         const auto watch = RecordNextBox(box);
@@ -211,9 +228,9 @@ private slots:
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Failed"));
         QVERIFY(main.form.OutFileValue->text().isEmpty());
         QVERIFY(!main.form.PreviewButton->isEnabled());
+        QCOMPARE(main.form.ProgressPer->text(), QStringLiteral("0"));  // failed before the picture was walked
         QCOMPARE(Entries(main.scratch.path()), before);
-        if (obstacle == "file")
-            QCOMPARE(Contents(listing), earlier);
+        QCOMPARE(Contents(main.scratch.filePath(picture)), pictureBefore);
         // The window goes on working.
         QVERIFY(main.form.ConvertButton->isEnabled());
     }

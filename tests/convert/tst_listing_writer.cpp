@@ -1,6 +1,8 @@
 // The page geometry and the listing writer, without windows.
+#include "app/path_text.h"
 #include "convert/geometry.h"
 #include "convert/listing_writer.h"
+#include "files/replace_file.h"
 #include "support/bmp_maker.h"
 #include "support/test_main.h"
 
@@ -246,7 +248,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("lcd_a.txt");
         QVERIFY(WriteFile(path, QByteArray(5000, 'x')));
-        QCOMPARE(SaveListing(path, "short\r\n"), QString());
+        QCOMPARE(files::ReplaceFile(FilePath(path), "short\r\n", files::Place::Derived), std::string());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("short\r\n"));
@@ -267,7 +269,7 @@ private slots:
         const QString keep = dir.filePath("lcd_keep.txt");
         QVERIFY(WriteFile(keep, "earlier\r\n"));
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        QVERIFY(!SaveListing(dir.filePath(name), "new\r\n").isEmpty());
+        QVERIFY(!files::ReplaceFile(FilePath(dir.filePath(name)), "new\r\n", files::Place::Derived).empty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
         QFile file(keep);
         QVERIFY(file.open(QIODevice::ReadOnly));

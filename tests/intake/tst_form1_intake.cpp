@@ -1,4 +1,5 @@
 // Picking a picture in the main window: acceptance, rejection, unreadable files.
+#include "app/path_text.h"
 #include "intake/bitmap_reader.h"
 #include "intake/listing_name.h"
 #include "support/bmp_maker.h"
@@ -44,7 +45,8 @@ void VerifyAccepted(const MainWindow& main, const QString& name)
     QVERIFY(form.OutFileValue->text().isEmpty());
     QCOMPARE(form.ProgressPer->text(), QStringLiteral("0"));
     QCOMPARE(form.ConvertStatus, QStringLiteral("F"));
-    QCOMPARE(main.state.OutputPath, QDir(main.scratch.path()).filePath("lcd_" + ListingFileName(name)));
+    QCOMPARE(ShownPath(main.state.OutputPath),
+             QDir(main.scratch.path()).filePath("lcd_" + ShownPath(ListingFileName(FilePath(name)))));
     QCOMPARE(form.PreviewPic->pixmap().size(), QSize(122, 32));
 }
 
@@ -57,7 +59,7 @@ void VerifyCleared(const MainWindow& main)
     QVERIFY(!form.ConvertButton->isEnabled());
     QVERIFY(!form.InverseOption->isEnabled());
     QCOMPARE(form.ConvertStatus, QStringLiteral("F"));
-    QVERIFY(main.state.OutputPath.isEmpty());
+    QVERIFY(main.state.OutputPath.empty());
 }
 
 }  // namespace
@@ -193,10 +195,10 @@ private slots:
         MainWindow main;
         QVERIFY(WriteFile(main.scratch.filePath("b.bmp"), MakeBmp(Recipe(122, 32, 1))));
         main.Pick("a.bmp", MakeBmp(Recipe(122, 32, 1)));
-        const QString listing = main.state.OutputPath;
+        const QString listing = ShownPath(main.state.OutputPath);
         QVERIFY(ClickName(main.form.File1, "b.bmp"));
         VerifyAccepted(main, "a.bmp");
-        QCOMPARE(main.state.OutputPath, listing);
+        QCOMPARE(ShownPath(main.state.OutputPath), listing);
     }
 
     void browsingChangesNothing()

@@ -1,6 +1,7 @@
 // Hostile picture files picked in the main window, through the real
 // double-click: each is answered with a box naming the file, the window is
 // reset, and it goes on working afterwards.
+#include "app/path_text.h"
 #include "intake/listing_name.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
@@ -54,7 +55,7 @@ bool Cleared(const Form1& form, const SharedState& state)
 {
     return form.PreviewPic->pixmap().isNull() && form.HeightValue->text().isEmpty() &&
            form.WidthValue->text().isEmpty() && form.ColorValue->text().isEmpty() && !form.ConvertButton->isEnabled() &&
-           !form.PreviewButton->isEnabled() && !form.InverseOption->isEnabled() && state.OutputPath.isEmpty();
+           !form.PreviewButton->isEnabled() && !form.InverseOption->isEnabled() && state.OutputPath.empty();
 }
 
 bool Accepted(const Form1& form)
@@ -310,7 +311,7 @@ private slots:
         box = DoubleClick(main, name);
         QVERIFY2(!box.shown, qPrintable(box.text));
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
-        const QString listing = main.scratch.filePath("lcd_" + ListingFileName(name));
+        const QString listing = main.scratch.filePath("lcd_" + ShownPath(ListingFileName(FilePath(name))));
         QCOMPARE(main.form.OutFileValue->text(), listing);
         QCOMPARE(Contents(listing), ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
     }

@@ -1,4 +1,5 @@
 // Naming the listing after its picture.
+#include "app/path_text.h"
 #include "intake/listing_name.h"
 #include "support/test_main.h"
 
@@ -59,7 +60,7 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, name);
         QFETCH(QString, listing);
-        QCOMPARE(ListingPath(folder, name), listing);
+        QCOMPARE(ShownPath(ListingPath(FilePath(folder), FilePath(name))), listing);
     }
 };
 

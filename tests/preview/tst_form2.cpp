@@ -1,5 +1,6 @@
 // The preview window: opened modally after a conversion, "Show" paints the
 // listing read back from disk.
+#include "app/path_text.h"
 #include "preview/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
@@ -165,7 +166,7 @@ private slots:
         QFETCH(QString, how);
         MainWindow main;
         Converted(main, RandomPicture(9));
-        const QString listing = main.state.OutputPath;
+        const QString listing = ShownPath(main.state.OutputPath);
         QVERIFY(QFile::remove(listing));
         if (how == "folder")
             QVERIFY(QDir().mkdir(listing));
@@ -185,7 +186,7 @@ private slots:
     {
         MainWindow main;
         Converted(main, RandomPicture(10));
-        QVERIFY(WriteFile(main.state.OutputPath, QByteArray()));
+        QVERIFY(WriteFile(ShownPath(main.state.OutputPath), QByteArray()));
         WithPreview(main, [&](Form2& preview) {
             QTest::mouseClick(preview.ShowButton, Qt::LeftButton);
             QVERIFY(Unpainted(PaintedDots(preview)));

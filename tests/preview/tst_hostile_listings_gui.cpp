@@ -1,6 +1,7 @@
 // The preview window reading back a listing that was replaced after Convert
 // by something hostile: it answers or paints within the display, never hangs,
 // and shows the right picture again once the listing is written anew.
+#include "app/path_text.h"
 #include "preview/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
@@ -101,7 +102,7 @@ private slots:
         const BmpRecipe recipe = RandomPicture(12);
         main.Pick("p.bmp", MakeBmp(recipe));
         QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
-        const QString listing = main.state.OutputPath;
+        const QString listing = ShownPath(main.state.OutputPath);
         const QByteArray local = QFile::encodeName(listing);
         QVERIFY(QFile::remove(listing));
         if (how == "file")

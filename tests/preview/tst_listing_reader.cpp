@@ -1,4 +1,5 @@
 // Reading a listing back: the line decoder, the dot walk and the whole reader.
+#include "app/path_text.h"
 #include "convert/geometry.h"
 #include "convert/listing_writer.h"
 #include "preview/listing_reader.h"
@@ -6,7 +7,6 @@
 #include "support/dot_canvas.h"
 #include "support/test_main.h"
 
-#include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,16 +45,12 @@ QByteArray ListingOf(const std::vector<int>& bytes)
     return out;
 }
 
-DotCanvas Show(const QByteArray& listing, SharedState state = Counted(), QString* problem = nullptr)
+DotCanvas Show(const QByteArray& listing, SharedState state = Counted())
 {
-    QBuffer buffer;
-    buffer.setData(listing);
-    buffer.open(QIODevice::ReadOnly);
     DotCanvas canvas;
     DrawPosition position;
-    const QString error = ReadListingFrom(buffer, state, position, canvas);
-    if (problem)
-        *problem = error;
+    ReadListingText(std::string_view(listing.constData(), static_cast<std::size_t>(listing.size())), state, position,
+                    canvas);
     return canvas;
 }
 
@@ -263,8 +259,8 @@ private slots:
         SharedState state = Counted();
         DrawPosition position;
         DotCanvas canvas;
-        QVERIFY(!ReadListing(dir.filePath("lcd_gone.txt"), state, position, canvas).isEmpty());
-        QVERIFY(!ReadListing(dir.path(), state, position, canvas).isEmpty());
+        QVERIFY(!ReadListing(FilePath(dir.filePath("lcd_gone.txt")), state, position, canvas).empty());
+        QVERIFY(!ReadListing(FilePath(dir.path()), state, position, canvas).empty());
         QCOMPARE(canvas.painted, 0);
     }
 };

@@ -1,0 +1,47 @@
+// Writing a file the tool makes (a listing, an --output file) so that the file
+// in its place is never lost or left half written: the new bytes go to a
+// temporary file beside it, reach the disk, and only then take its place.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quillon::files {
+
+// Who chose the place. A name the tool made up (a listing beside its picture)
+// only ever replaces a regular file. A name the user gave (--output) may also be
+// an existing pipe or character device, which is written into as a shell's ">"
+// would; a regular file there is replaced like any other.
+enum class Place { Derived, Given };
+
+// One replacement in progress. Begin checks the place and creates the
+// temporary file, so that a folder that cannot be written fails before any
+// work; Commit makes it the file. Dropping it unfinished removes the temporary
+// file. An interrupting SIGINT, SIGTERM or SIGHUP removes it too.
+//
+// The place, as the user sees it:
+// - nothing there: a new file, with the usual permissions (0666 less umask);
+// - a regular file: replaced at once (rename), keeping its permissions, owner
+//   and group as far as the process may set them, and its user.* attributes;
+//   one the user may not write is refused, as a shell's ">" would refuse it;
+// - a symbolic link to a regular file: the link stays, its target is replaced;
+// - a link to nothing: refused, so a planted link cannot send the write elsewhere;
+// - a folder, a socket, a block device: refused;
+// - a pipe or character device: refused for a Derived place, written into for a Given one.
+class Replacement {
+public:
+    virtual ~Replacement() = default;
+    // Appends bytes; an empty string, or the reason they could not be written.
+    virtual std::string Write(std::string_view bytes) = 0;
+    // Flushes the bytes to the disk and puts the file in place; the same answer.
+    virtual std::string Commit() = 0;
+};
+
+std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path, Place place, std::string& problem);
+
+// Begin, Write and Commit in one: an empty string, or the reason.
+std::string ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place);
+
+}  // namespace quillon::files
