@@ -1,12 +1,12 @@
 // Any bytes as a whole listing, read back and walked as the preview does for a
 // 122 x 32 picture. Every dot must land on the display, in one of the two dot
 // colours, in the listing's byte order (block, page, column, row), so never
-// twice in one reading, and the reading must end.
+// twice in one reading, and the reading must end. The streaming reader, fed
+// in pieces of any size, must paint exactly what decoding each whole line and
+// walking it paints.
 #include "convert/geometry.h"
 #include "fuzz_check.h"
 #include "preview/listing_reader.h"
-
-#include <QBuffer>
 
 #include <array>
 #include <cstddef>
@@ -55,17 +55,47 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.InfoHeader.biHeight = Height;
     CountPagesAndBlocks(state);
 
-    QBuffer buffer;
-    buffer.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    FUZZ_CHECK(buffer.open(QIODevice::ReadOnly), "the buffer does not open");
-
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
     CheckedSurface surface;
     surface.painted.fill(true);  // the reading must erase first
     DrawPosition position;
-    const QString problem = ReadListingFrom(buffer, state, position, surface);
-    FUZZ_CHECK(problem.isEmpty(), "a buffer could not be read: %s", qPrintable(problem));
+    ReadListingText(text, state, position, surface);
     FUZZ_CHECK(surface.count <= Width * Height, "%d dots painted", surface.count);
     FUZZ_CHECK(position.DrawBlock >= 1 && position.DrawBlock <= 3, "walk stopped in block %d",
                std::int32_t{position.DrawBlock});
+
+    // The same bytes in pieces of 1 to 8 bytes, the size taken from the input.
+    CheckedSurface pieces;
+    DrawPosition piecesPosition;
+    ListingPainter painter(state, piecesPosition, pieces);
+    const std::size_t piece = size > 0 ? data[0] % 8 + 1 : 1;
+    for (std::size_t at = 0; at < size; at += piece)
+        painter.Feed(text.substr(at, piece));
+    painter.Finish();
+
+    // Each whole line decoded, then walked: lines end at CR LF, CR or LF.
+    CheckedSurface lines;
+    DrawPosition linesPosition;
+    std::string line;
+    const auto paint = [&] {
+        if (const auto bits = DecodeLine(line))
+            DrawBits(state, linesPosition, *bits, lines);
+        line.clear();
+    };
+    for (std::size_t at = 0; at < size; ++at) {
+        const char c = text[at];
+        if (c == '\r' || (c == '\n' && (at == 0 || text[at - 1] != '\r')))
+            paint();
+        else if (c != '\n')
+            line += c;
+    }
+    paint();
+
+    FUZZ_CHECK(pieces.painted == surface.painted && pieces.count == surface.count,
+               "read in pieces of %zu bytes, other dots are painted", piece);
+    FUZZ_CHECK(lines.painted == surface.painted && lines.count == surface.count,
+               "read as whole lines, other dots are painted");
+    FUZZ_CHECK(piecesPosition.DrawX == position.DrawX && linesPosition.DrawX == position.DrawX,
+               "the walks end in different columns");
     return 0;
 }

@@ -90,7 +90,10 @@ std::string TemporaryName(const std::string& name, const std::filesystem::path& 
     for (int k = 0; k < 6; ++k)
         suffix += Letters[random() % (sizeof Letters - 1)];
     const std::size_t room = static_cast<std::size_t>(limit) - 1 - suffix.size();  // 1 for the leading "."
-    return "." + name.substr(0, room) + suffix;
+    std::string temporary(1, '.');
+    temporary.append(name, 0, room);
+    temporary.append(suffix);
+    return temporary;
 }
 
 void CopyUserAttributes(const std::filesystem::path& from, int to)

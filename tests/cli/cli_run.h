@@ -11,11 +11,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/resource.h>
+#include <csignal>
+
 namespace quillon::test {
 
 struct CliRun {
     bool started = false;
-    int exitCode = -1;
+    int exitCode = -1;    // -1 when it did not end by itself
+    bool killed = false;  // ended by a signal
     QByteArray out;
     QByteArray err;
 
@@ -36,33 +40,75 @@ inline QString CliPath()
     return QStringLiteral(QUILLON_CLI_PATH);
 }
 
-inline CliRun RunCli(const QStringList& arguments, const QString& workingFolder = {},
-                     const QProcessEnvironment& extra = {})
+// One run with everything a test may set up around it.
+struct CliCall {
+    QStringList arguments = {};
+    QString folder = {};  // working folder; empty: the test's
+    QProcessEnvironment extra = {};
+    QString fault = {};        // QUILLON_FAULT for the fault library (support/fault_inject.cpp), loaded when set
+    QString swapForFifo = {};  // QUILLON_SWAP_FOR_FIFO, the same
+    rlim_t addressSpace = 0;   // a limit on the child's memory, when not 0
+    QString shell = {};        // when set, run "/bin/sh -c SHELL" with $0 the tool, for names no QString can hold
+};
+
+inline CliRun RunCli(const CliCall& call)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    for (const QString& name : extra.keys())
-        environment.insert(name, extra.value(name));
+    for (const QString& name : call.extra.keys())
+        environment.insert(name, call.extra.value(name));
+    if (!call.fault.isEmpty() || !call.swapForFifo.isEmpty()) {
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(QUILLON_FAULTS_PATH));
+        environment.insert(QStringLiteral("QUILLON_FAULT"), call.fault);
+        environment.insert(QStringLiteral("QUILLON_SWAP_FOR_FIFO"), call.swapForFifo);
+        // A sanitizer build wants its runtime loaded first; the fault library does not use it.
+        QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           asan + (asan.isEmpty() ? "" : ":") + QStringLiteral("verify_asan_link_order=0"));
+    }
 
     QProcess process;
     process.setProcessEnvironment(environment);
-    if (!workingFolder.isEmpty())
-        process.setWorkingDirectory(workingFolder);
-    process.start(CliPath(), arguments);
+    if (!call.folder.isEmpty())
+        process.setWorkingDirectory(call.folder);
+    const rlim_t limit = call.addressSpace;
+    const bool faults = !call.fault.isEmpty();
+    process.setChildProcessModifier([limit, faults] {
+        if (limit > 0) {
+            const rlimit space{limit, limit};
+            setrlimit(RLIMIT_AS, &space);
+        }
+        // As started from a terminal, whatever the test runner ignores.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            if (faults)
+                std::signal(signal, SIG_DFL);
+        }
+    });
+    if (call.shell.isEmpty())
+        process.start(CliPath(), call.arguments);
+    else
+        process.start(QStringLiteral("/bin/sh"), QStringList{"-c", call.shell, CliPath()} + call.arguments);
     CliRun run;
     run.started = process.waitForStarted(10000);
     process.closeWriteChannel();
-    if (!run.started || !process.waitForFinished(30000)) {
+    if (!run.started || !process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
         return run;
     }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.killed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = run.killed ? -1 : process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+inline CliRun RunCli(const QStringList& arguments, const QString& workingFolder = {},
+                     const QProcessEnvironment& extra = {})
+{
+    return RunCli(CliCall{arguments, workingFolder, extra});
 }
 
 inline QByteArray FileBytes(const QString& path)
