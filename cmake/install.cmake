@@ -1,9 +1,33 @@
 # Install layout and the Debian package.
 include(GNUInstallDirs)
 
+set(quillon_contact "Quillon developers <quillon@example.org>")
+set(quillon_homepage "https://github.com/quillon/quillon")
+# Folders the install and the package create: 0755, whatever the umask.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                WORLD_READ WORLD_EXECUTE)
+
+# Manual pages and the Debian changelog are installed compressed, as Debian
+# keeps them: gzip -9n, so no name or time goes in and every build gives the
+# same bytes.
+find_program(QUILLON_GZIP gzip REQUIRED)
+set(quillon_compressed)
+function(quillon_compress source name)
+  set(packed ${CMAKE_BINARY_DIR}/package-files/${name})
+  add_custom_command(OUTPUT ${packed}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/${source} ${packed}
+                     COMMAND ${QUILLON_GZIP} -9nf ${packed}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/${source}
+                     COMMENT "Compressing ${source}" VERBATIM)
+  set(quillon_compressed ${quillon_compressed} ${packed}.gz PARENT_SCOPE)
+endfunction()
+
 if(TARGET quillon)
   install(TARGETS quillon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  quillon_compress(docs/quillon.1 quillon.1)
+  install(FILES ${CMAKE_BINARY_DIR}/package-files/quillon.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES data/quillon.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES data/io.github.quillon.Quillon.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   foreach(size 16 48)
     install(FILES data/icons/quillon-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME quillon.png)
@@ -11,17 +35,45 @@ if(TARGET quillon)
 endif()
 if(TARGET quillon-cli)
   install(TARGETS quillon-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES docs/quillon-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  quillon_compress(docs/quillon-cli.1 quillon-cli.1)
+  install(FILES ${CMAKE_BINARY_DIR}/package-files/quillon-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
+
+# The package's documents: the licence in Debian's machine-readable copyright
+# form (made from LICENSE, its text indented and empty lines as " ."), and the
+# changelog.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
+file(READ LICENSE quillon_licence_text)
+string(FIND "${quillon_licence_text}" "Permission is hereby granted" quillon_licence_start)
+string(SUBSTRING "${quillon_licence_text}" ${quillon_licence_start} -1 quillon_licence_text)
+string(STRIP "${quillon_licence_text}" quillon_licence_text)
+string(REPLACE "\n\n" "\n.\n" quillon_licence_text "${quillon_licence_text}")
+string(REPLACE "\n" "\n " quillon_licence_text " ${quillon_licence_text}")
+set(CPACK_PACKAGE_CONTACT "${quillon_contact}")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${quillon_homepage}")
+configure_file(data/debian/copyright.in ${CMAKE_BINARY_DIR}/package-files/copyright @ONLY)
+quillon_compress(data/debian/changelog changelog)
+set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillon)
+install(FILES ${CMAKE_BINARY_DIR}/package-files/copyright DESTINATION ${doc_dir})
+install(FILES ${CMAKE_BINARY_DIR}/package-files/changelog.gz DESTINATION ${doc_dir})
+add_custom_target(compressed_documents ALL DEPENDS ${quillon_compressed})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillon)
 set(CPACK_PACKAGE_VENDOR "Quillon developers")
-set(CPACK_PACKAGE_CONTACT "Quillon developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Debian's extended description: lines of at most 80 characters.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Quillon turns a two-colour BMP picture of 122 x 32 pixels into the\n"
+       "assembler data table (DB lines of hex bytes in LCD page order) that the\n"
+       "firmware of a 122 x 32 dot graphic LCD includes, and previews that table\n"
+       "as the display will show it. The window (quillon) converts and previews;\n"
+       "quillon-cli writes and checks the same listings from make, CMake or a CI job.")
+set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from dpkg-shlibdeps; the window also needs Qt's platform
 # plugins at run time and the Arial-metric font its notice is set in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -30,6 +82,6 @@ include(CPack)
 
 if(QUILLON_TESTS AND TARGET quillon-cli AND TARGET quillon)
   add_test(NAME DebianPackage
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_package.sh ${CMAKE_BINARY_DIR})
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_package.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
   set_tests_properties(DebianPackage PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endif()

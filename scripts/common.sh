@@ -1,8 +1,10 @@
 # Shared by ./run and ./test: install what a fresh Debian machine lacks, then
 # configure (once) and build into build/.
 
-# Debian packages the build, the windows and the package test need.
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
+# Debian packages the build, the windows and the tests need (the package test
+# runs lintian and appstreamcli; the pre-commit hook's test runs pre-commit and git).
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils
+  lintian appstream pre-commit git)
 
 missing_packages() {
   local package

@@ -1,26 +1,72 @@
 #!/usr/bin/env bash
-# Builds the Debian package, unpacks it into a scratch root and runs what it installed.
+# Builds the Debian package, checks it with lintian, unpacks it into a scratch
+# root and checks and runs what it installed.
 set -euo pipefail
 build=$1
+source_dir=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log") || { cat "$scratch/cpack.log"; exit 1; }
 deb=$(ls "$scratch"/out/quillon_*.deb)
 
 depends=$(dpkg-deb --field "$deb" Depends)
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-liberation; do
-  grep -q "$needed" <<<"$depends" || { echo "Depends lacks $needed: $depends"; exit 1; }
+  grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
+done
+
+# Errors fail the test; warnings are shown.
+lintian --fail-on none "$deb" >"$scratch/lintian.log" 2>&1 || fail "lintian did not run: $(cat "$scratch/lintian.log")"
+grep -E '^[EW]: ' "$scratch/lintian.log" || true
+if grep -q '^E: ' "$scratch/lintian.log"; then fail "lintian found errors"; fi
+
+# Owned by root; folders and programs 0755, everything else 0644.
+dpkg-deb --contents "$deb" | while read -r mode owner _ _ _ path; do
+  case "$path" in
+    */) expected=drwxr-xr-x ;;
+    ./usr/bin/*) expected=-rwxr-xr-x ;;
+    *) expected=-rw-r--r-- ;;
+  esac
+  [ "$mode $owner" = "$expected root/root" ] || fail "$path is $mode $owner, not $expected root/root"
 done
 
 dpkg -x "$deb" "$scratch/root"
 usr=$scratch/root/usr
-for file in bin/quillon bin/quillon-cli share/applications/quillon.desktop share/man/man1/quillon-cli.1 \
+doc=share/doc/quillon
+metainfo=share/metainfo/io.github.quillon.Quillon.metainfo.xml
+for file in bin/quillon bin/quillon-cli share/applications/quillon.desktop "$metainfo" \
+            share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz "$doc/copyright" "$doc/changelog.gz" \
             share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/48x48/apps/quillon.png; do
-  [ -e "$usr/$file" ] || { echo "missing from the package: /usr/$file"; exit 1; }
+  [ -e "$usr/$file" ] || fail "missing from the package: /usr/$file"
 done
 desktop-file-validate "$usr/share/applications/quillon.desktop"
+# The metainfo file, and that it names the desktop entry and icon installed beside it.
+appstreamcli validate-tree --no-net --strict "$scratch/root" || fail "appstreamcli rejects the installed tree"
+
+# The manual pages are the ones in docs/; the copyright file carries LICENSE's text.
+for page in quillon quillon-cli; do
+  zcat "$usr/share/man/man1/$page.1.gz" | cmp -s - "$source_dir/docs/$page.1" ||
+    fail "/usr/share/man/man1/$page.1.gz is not docs/$page.1"
+done
+grep -q '^License: MIT$' "$usr/$doc/copyright" || fail "/usr/$doc/copyright does not name the MIT licence"
+sed -n '/^ /,$p' "$usr/$doc/copyright" | sed 's/^ //; s/^\.$//' >"$scratch/licence"  # the indented text
+sed -n '/^Permission/,$p' "$source_dir/LICENSE" | cmp -s - "$scratch/licence" ||
+  fail "/usr/$doc/copyright does not carry the text of LICENSE"
+
+# The screenshots the metainfo file points to are the repository's own, at their size.
+mapfile -t images < <(grep -o '<image [^>]*>[^<]*' "$usr/$metainfo")
+[ ${#images[@]} -ge 2 ] || fail "the metainfo file shows ${#images[@]} screenshots, not both windows"
+for image in "${images[@]}"; do
+  path=docs/${image##*/docs/}
+  width=$(sed -E 's/.*width="([0-9]+)".*/\1/' <<<"$image")
+  height=$(sed -E 's/.*height="([0-9]+)".*/\1/' <<<"$image")
+  [ -f "$source_dir/$path" ] || fail "the metainfo file shows $path, which is not in the repository"
+  read -r w1 w2 w3 w4 h1 h2 h3 h4 < <(od -An -tu1 -j16 -N8 "$source_dir/$path")
+  actual="$(((w1 << 24) + (w2 << 16) + (w3 << 8) + w4)) x $(((h1 << 24) + (h2 << 16) + (h3 << 8) + h4))"
+  [ "$actual" = "$width x $height" ] || fail "$path is $actual, the metainfo file says $width x $height"
+done
 
 version=$("$usr/bin/quillon-cli" --version)
-grep -q "0\.1" <<<"$version" || { echo "unexpected version: $version"; exit 1; }
+grep -q "0\.1" <<<"$version" || fail "unexpected version: $version"
 echo "package ok: $(basename "$deb"), quillon-cli says: $version"
