@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace quillon::cli {
 
@@ -97,6 +99,8 @@ ExitCode RunConvert(const ConvertOptions& options)
         }
     }
 
+    std::set<std::filesystem::path> folders;
+    std::vector<std::filesystem::path> written;
     for (const std::filesystem::path& picturePath : options.pictures) {
         const std::optional<std::string> listing = ListingFor(picturePath, options.inverse);
         if (!listing) {

@@ -147,7 +147,9 @@ public:
         return {};
     }
 
-    std::string Commit() override
+    const std::filesystem::path& Target() const override { return final_; }
+
+    std::string Commit(FolderSync folder) override
     {
         if (temporary_.empty()) {  // a pipe or device, written into directly
             const int fd = std::exchange(fd_, -1);
@@ -162,13 +164,8 @@ public:
             return ErrorText(errno);
         committed_ = true;
         Untrack();
-        // The rename itself reaches the disk with the folder.
-        const std::filesystem::path folder = final_.parent_path();
-        const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        if (folder == FolderSync::Now)
+            SyncFolder(final_.parent_path());
         return {};
     }
 
@@ -261,6 +258,15 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         CopyUserAttributes(replacement->final_, replacement->fd_);
     }
     return replacement;
+}
+
+void SyncFolder(const std::filesystem::path& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 std::string ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place)

@@ -32,12 +32,23 @@ enum class Place { Derived, Given };
 // - a pipe or character device: refused for a Derived place, written into for a Given one.
 class Replacement {
 public:
+    enum class FolderSync { Now, Later };
+
     virtual ~Replacement() = default;
     // Appends bytes; an empty string, or the reason they could not be written.
     virtual std::string Write(std::string_view bytes) = 0;
     // Flushes the bytes to the disk and puts the file in place; the same answer.
-    virtual std::string Commit() = 0;
+    // The file's bytes are on the disk before it takes the place, so the place
+    // holds the earlier file or the new one, whole, whatever happens. Its new
+    // name reaches the disk with its folder: now, or, for a batch of files,
+    // Later through SyncFolder once for every folder written to.
+    virtual std::string Commit(FolderSync folder = FolderSync::Now) = 0;
+    // The file written: the path given, or where its link leads.
+    virtual const std::filesystem::path& Target() const = 0;
 };
+
+// Puts the entries of `folder` (renames into it) on the disk.
+void SyncFolder(const std::filesystem::path& folder);
 
 std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path, Place place, std::string& problem);
 
