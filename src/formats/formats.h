@@ -5,17 +5,20 @@
 // What DetectFormat decides from a file's bytes, first rule that fits:
 //   1. "BM" at the start and a control byte (0x00-0x08, 0x0E-0x1F) among the
 //      first 54 bytes, as every BMP header has: bmp.
-//   2. Exactly 488 bytes that are not text (a control byte other than tab, CR,
-//      LF, form feed, or bytes that are not UTF-8): bin.
-//   3. Text with a "{" outside comments: c.
-//   4. Text with a data line (DB, .db or .byte, after an optional label):
-//      - a ".db"/".byte" line with an item in 0x or # form: sdas;
+//   2. Exactly 488 bytes that are not text (text: UTF-8 whose only control
+//      bytes are tab, CR, LF and form feed): bin.
+//   3. Text with a data line (DB, .db or .byte in any case, after an optional
+//      label, outside comments after ";" or "//"):
+//      - a ".db"/".byte" line with a "0x" or "#" in its items: sdas;
 //      - any other ".db"/".byte" line: as31;
 //      - every line empty or exactly the window's "        DB XXH,...;" form
-//        (two hex digits and H per item): listing;
+//        (upper-case hex digits, up to 8 items): listing;
 //      - otherwise: a51.
+//   4. Text with a "{": c.
 //   5. Exactly 488 bytes of anything else: bin.
 //   6. Nothing else is recognised.
+// Which of the four DB-style formats it is matters only for naming: one reader
+// takes them all.
 #pragma once
 
 #include "formats/display_image.h"
