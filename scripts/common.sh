@@ -3,6 +3,8 @@
 
 # Debian packages the build, the windows and the package test need.
 QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
+# The toolchains the format tests assemble and compile with (sdcc brings sdas8051 and sdld).
+QUILLON_TEST_PACKAGES=(as31 sdcc mcu8051ide)
 
 missing_packages() {
   local package
