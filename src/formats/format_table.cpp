@@ -120,6 +120,17 @@ bool IsReserved(std::string_view name)
            std::ranges::any_of(Registers, [&](std::string_view r) { return text::EqualNoCase(r, name); });
 }
 
+// The file name without its folder (after "/" or "\\") and its last extension
+// (a leading dot is no extension).
+std::string_view WithoutFolderAndExtension(std::string_view fileName)
+{
+    if (const std::size_t slash = fileName.find_last_of("/\\"); slash != std::string_view::npos)
+        fileName.remove_prefix(slash + 1);
+    if (const std::size_t dot = fileName.rfind('.'); dot != std::string_view::npos && dot > 0)
+        fileName = fileName.substr(0, dot);
+    return fileName;
+}
+
 }  // namespace
 
 std::span<const Format> Formats()
@@ -164,12 +175,17 @@ std::string DefaultOutputName(const Format& format, std::string_view stem)
     return "lcd_" + std::string(stem) + std::string(format.extension);
 }
 
+std::string OutputStem(std::string_view inputFileName)
+{
+    std::string_view stem = WithoutFolderAndExtension(inputFileName);
+    if (stem.size() > 4 && stem.starts_with("lcd_"))
+        stem.remove_prefix(4);
+    return stem.empty() ? "data" : std::string(stem);
+}
+
 std::string CIdentifier(std::string_view fileName)
 {
-    if (const std::size_t slash = fileName.find_last_of("/\\"); slash != std::string_view::npos)
-        fileName.remove_prefix(slash + 1);
-    if (const std::size_t dot = fileName.rfind('.'); dot != std::string_view::npos && dot > 0)
-        fileName = fileName.substr(0, dot);
+    fileName = WithoutFolderAndExtension(fileName);
     std::string name;
     for (const char c : fileName) {
         const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';

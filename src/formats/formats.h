@@ -30,8 +30,9 @@
 namespace quillon {
 
 struct WriteOptions {
-    // Label written before the data, or in C the array's name. Empty: no label,
-    // and in C the name CIdentifier(pictureName) gives.
+    // Label written before the data, or in C the array's name; check it with
+    // IsValidLabel first. Empty: no label, and in C the name CIdentifier(pictureName)
+    // gives. Formats that do not take a label ignore it.
     std::string label;
     // The picture's (or the input table's) file name, for the default C name.
     std::string pictureName;
@@ -47,6 +48,7 @@ struct Format {
     std::string_view name;       // as given to --format
     std::string_view extension;  // of the default output name, with its dot
     std::string_view purpose;    // one line for the help text
+    // The listing stays the window's, and bin and bmp have no place for a label.
     bool takesLabel;
     // The file's bytes (text formats end their lines with CR LF).
     std::string (*write)(const DisplayImage& image, const WriteOptions& options);
@@ -67,8 +69,15 @@ ReadResult ReadAnyFormat(std::string_view bytes);
 ReadResult ReadPictureImage(std::string_view bytes, bool inverse);
 
 // "lcd_" + stem + the format's extension: lcd_logo.txt, lcd_logo.a51, ...
-// Every format has an extension of its own, so two formats never share a default.
+// Every format has an extension of its own, so two formats never share a
+// default. The name can still be the input's own (lcd_logo.txt turned into a
+// listing again): the caller must not write over its input unasked.
 std::string DefaultOutputName(const Format& format, std::string_view stem);
+// The stem of an input's file name for DefaultOutputName: the folder, the last
+// extension and a leading "lcd_" dropped, so that "pics/logo.bmp" and
+// "lcd_logo.a51" both give "logo" (and a bmp from lcd_logo.txt is lcd_logo.bmp,
+// never logo.bmp). Nothing left gives "data".
+std::string OutputStem(std::string_view inputFileName);
 
 // A C identifier from a file name: the folder and last extension dropped, every
 // run of other characters than letters, digits and "_" turned into one "_",

@@ -477,6 +477,32 @@ private slots:
         QTEST(IsValidLabel(label.toStdString()), "valid");
     }
 
+    void outputStem_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("stem");
+        QTest::newRow("picture in a folder") << "pics/logo.bmp"
+                                             << "logo";
+        QTest::newRow("the window's listing") << "lcd_logo.txt"
+                                              << "logo";
+        QTest::newRow("a written table, Windows folder") << R"(C:\fw\lcd_logo.a51)"
+                                                         << "logo";
+        QTest::newRow("only the last extension") << "logo.bmp.bmp"
+                                                 << "logo.bmp";
+        QTest::newRow("only one lcd_") << "lcd_lcd_a.txt"
+                                       << "lcd_a";
+        QTest::newRow("nothing after lcd_") << "lcd_.txt"
+                                            << "lcd_";
+        QTest::newRow("nothing at all") << "pics/"
+                                        << "data";
+    }
+    void outputStem()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, stem);
+        QCOMPARE(QString::fromStdString(OutputStem(input.toStdString())), stem);
+    }
+
     void defaultNames()
     {
         std::set<std::string> names;
@@ -484,7 +510,7 @@ private slots:
             names.insert(DefaultOutputName(format, "logo"));
         QCOMPARE(names.size(), Formats().size());
         QCOMPARE(DefaultOutputName(Named("listing"), "logo"), std::string("lcd_logo.txt"));
-        QCOMPARE(DefaultOutputName(Named("bmp"), "logo"), std::string("lcd_logo.bmp"));
+        QCOMPARE(DefaultOutputName(Named("bmp"), OutputStem("lcd_logo.txt")), std::string("lcd_logo.bmp"));
     }
 };
 
