@@ -189,34 +189,20 @@ private slots:
         QCOMPARE(written, FromListing(format, ExpectedListing([&](int x, int y) { return shown.Dot(x, y); })));
     }
 
-    void labels_data()
+    // Without a label (with one: textFormatsWhole).
+    void withoutLabel_data()
     {
         QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("picture");
         QTest::addColumn<QByteArray>("firstLine");  // of the data, after a C file's comment
-        QTest::newRow("a51 without label") << "a51"
-                                           << ""
-                                           << "x.bmp" << QByteArray("        DB 00H,01H,");
-        QTest::newRow("sdas with label") << "sdas"
-                                         << "screen"
-                                         << "x.bmp" << QByteArray("screen:\r\n        .db 0x00,");
-        QTest::newRow("c named from the picture")
-            << "c"
-            << ""
-            << "/pics/my logo.bmp" << QByteArray("const unsigned char my_logo[488] = {\r\n        0x00,");
-        QTest::newRow("c named by the label") << "c"
-                                              << "Screen_1"
-                                              << "x.bmp" << QByteArray("const unsigned char Screen_1[488] = {\r\n");
+        QTest::newRow("a51: the data at once") << "a51" << QByteArray("        DB 00H,01H,");
+        QTest::newRow("c: named after the picture")
+            << "c" << QByteArray("const unsigned char my_logo[488] = {\r\n        0x00,");
     }
-    void labels()
+    void withoutLabel()
     {
         QFETCH(QString, format);
-        QFETCH(QString, label);
-        QFETCH(QString, picture);
         QFETCH(QByteArray, firstLine);
-        QByteArray text =
-            Bytes(Named(format).write(TestImages()[0].image, {label.toStdString(), picture.toStdString()}));
+        QByteArray text = Bytes(Named(format).write(TestImages()[0].image, {"", "/pics/my logo.bmp"}));
         if (format == "c")
             text = text.mid(text.indexOf("*/\r\n") + 4);
         QVERIFY2(text.startsWith(firstLine), text.left(80).constData());
