@@ -1,10 +1,12 @@
 # Shared by ./run and ./test: install what a fresh Debian machine lacks, then
 # configure (once) and build into build/.
 
-# Debian packages the build, the windows and the tests need (the package test
-# runs lintian and appstreamcli; the pre-commit hook's test runs pre-commit and git).
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils
-  lintian appstream pre-commit git)
+# Debian packages the build and the windows need.
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
+# What the tests need besides: the package test runs lintian and appstreamcli, the
+# pre-commit hook's test pre-commit and git, and the format tests assemble and
+# compile with the toolchains (sdcc brings sdas8051 and sdld).
+QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide)
 
 missing_packages() {
   local package

@@ -1,0 +1,110 @@
+// The binary formats: the bare 488 bytes, and a 1-bit BMP picture of the dots.
+#include "formats/formats.h"
+#include "intake/bitmap_reader.h"
+
+namespace quillon {
+
+namespace {
+
+// A 1-bit row of 122 pixels takes 16 bytes, already a whole number of 4-byte words.
+constexpr std::uint32_t RowBytes = 16;
+constexpr std::uint32_t PixelsAt = 14 + 40 + 2 * 4;
+constexpr std::uint32_t FileBytes = PixelsAt + RowBytes * DisplayHeight;
+
+void Put16(std::string& out, std::uint32_t value)
+{
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void Put32(std::string& out, std::uint32_t value)
+{
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+void PutColour(std::string& out, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    out += static_cast<char>(blue);
+    out += static_cast<char>(green);
+    out += static_cast<char>(red);
+    out += '\0';
+}
+
+}  // namespace
+
+std::string WriteBin(const DisplayImage& image, const WriteOptions&)
+{
+    return {reinterpret_cast<const char*>(image.bytes().data()), DisplayBytes};
+}
+
+ReadResult ReadBin(std::string_view bytes)
+{
+    if (bytes.size() != DisplayBytes)
+        return {{}, "The file has " + std::to_string(bytes.size()) + " bytes; the display takes exactly 488."};
+    DisplayImage image;
+    for (std::size_t k = 0; k < DisplayBytes; ++k)
+        image.SetByte(k, static_cast<std::uint8_t>(bytes[k]));
+    return {image, {}};
+}
+
+// Lit dots are colour-table entry 0, black, the colour the window lights by
+// default; the others entry 1, white.
+std::string WriteBmp(const DisplayImage& image, const WriteOptions&)
+{
+    std::string out;
+    out += "BM";
+    Put32(out, FileBytes);
+    Put32(out, 0);
+    Put32(out, PixelsAt);
+    Put32(out, 40);
+    Put32(out, DisplayWidth);
+    Put32(out, DisplayHeight);  // positive: bottom row first
+    Put16(out, 1);
+    Put16(out, 1);
+    Put32(out, 0);
+    Put32(out, RowBytes * DisplayHeight);
+    Put32(out, 2835);  // 72 dots per inch
+    Put32(out, 2835);
+    Put32(out, 2);
+    Put32(out, 2);
+    PutColour(out, 0, 0, 0);
+    PutColour(out, 255, 255, 255);
+    for (int y = DisplayHeight - 1; y >= 0; --y) {
+        std::string row(RowBytes, '\0');
+        for (int x = 0; x < DisplayWidth; ++x) {
+            if (!image.Dot(x, y))
+                row[static_cast<std::size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+        }
+        out += row;
+    }
+    return out;
+}
+
+ReadResult ReadPictureImage(std::string_view bytes, bool inverse)
+{
+    const PictureRead read =
+        ReadPicture(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), std::min(bytes.size(), ReadLimit)));
+    switch (read.outcome) {
+        case PictureRead::Outcome::Unreadable:
+            return {{}, read.problem};
+        case PictureRead::Outcome::Rejected:
+            return {{}, SizeErrorPrompt()};
+        case PictureRead::Outcome::Accepted:
+            break;
+    }
+    const RgbValue lit = ColourOf(read.picture.table[inverse ? 1 : 0]);
+    DisplayImage image;
+    for (int y = 0; y < DisplayHeight; ++y) {
+        for (int x = 0; x < DisplayWidth; ++x)
+            image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
+    }
+    return {image, {}};
+}
+
+ReadResult ReadBmp(std::string_view bytes)
+{
+    return ReadPictureImage(bytes, false);
+}
+
+}  // namespace quillon

@@ -1,0 +1,113 @@
+// The C format: an array of the 488 bytes with a comment saying their order.
+#include "formats/formats.h"
+#include "formats/text_tools.h"
+
+namespace quillon {
+
+namespace {
+
+using namespace text;
+
+constexpr std::string_view Layout =
+    "/* 122 x 32 LCD data, 488 bytes in the order the display takes them:\r\n"
+    " * block 1 (columns 0-60), then block 2 (columns 61-121); in each block\r\n"
+    " * page 1 (rows 0-7) to page 4 (rows 24-31); in each page one byte per\r\n"
+    " * column from left to right, bit 0 the page's top row, 1 a lit dot. */\r\n";
+
+// Comments blanked out, line ends kept so that line numbers stay true. An
+// unclosed comment runs to the end.
+std::string WithoutComments(std::string_view text)
+{
+    std::string out(text);
+    for (std::size_t k = 0; k + 1 < out.size(); ++k) {
+        std::size_t end = 0;
+        if (out[k] == '/' && out[k + 1] == '*') {
+            end = out.find("*/", k + 2);
+            end = end == std::string::npos ? out.size() : end + 2;
+        } else if (out[k] == '/' && out[k + 1] == '/') {
+            end = std::min(out.find_first_of("\r\n", k), out.size());
+        } else {
+            continue;
+        }
+        for (std::size_t m = k; m < end; ++m) {
+            if (out[m] != '\r' && out[m] != '\n')
+                out[m] = ' ';
+        }
+        k = end - 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string WriteC(const DisplayImage& image, const WriteOptions& options)
+{
+    const std::string name = options.label.empty() ? CIdentifier(options.pictureName) : options.label;
+    std::string text(Layout);
+    text += "const unsigned char " + name + "[488] = {";
+    text += LineEnd;
+    text += Shaped(image, [](std::span<const std::uint8_t> items, bool last) {
+        return "        " + Joined(items, ", ", [](std::uint8_t v) { return "0x" + Hex2(v); }) + (last ? "" : ",");
+    });
+    return text + "};" + std::string(LineEnd);
+}
+
+// The initialiser between the first "{" and its "}"; around it anything goes.
+ReadResult ReadC(std::string_view bytes)
+{
+    const std::string code = WithoutComments(bytes);
+    ByteCollector bytesRead;
+    const std::size_t open = code.find('{');
+    if (open == std::string::npos) {
+        bytesRead.Fail(1, "no \"{\" starts the array's values.");
+        return bytesRead.Finish();
+    }
+    int line = 1;
+    for (std::size_t k = 0; k < open; ++k) {
+        if (code[k] == '\n' || (code[k] == '\r' && (k + 1 >= code.size() || code[k + 1] != '\n')))
+            ++line;
+    }
+    std::string item;
+    int itemLine = line;
+    bool closed = false;
+    bool afterComma = true;  // "{ 1, 2, }" is C and "{ }" holds nothing; "{ 1, , 2 }" is wrong
+    for (std::size_t k = open + 1; k < code.size() && !bytesRead.Failed(); ++k) {
+        const char c = code[k];
+        const bool lineEnd = c == '\n' || (c == '\r' && (k + 1 >= code.size() || code[k + 1] != '\n'));
+        if (c == ',' || c == '}') {
+            const std::string_view value = Trimmed(item);
+            if (value.empty()) {
+                if (c == ',' || !afterComma)
+                    bytesRead.Fail(itemLine, "an item is missing.");
+            } else if (const auto number = CNumber(value)) {
+                bytesRead.Add(*number, value, itemLine);
+            } else {
+                bytesRead.Fail(itemLine, Quoted(value) + " is not a number.");
+            }
+            afterComma = c == ',';
+            item.clear();
+            itemLine = line;
+            if (c == '}') {
+                closed = true;
+                break;
+            }
+        } else if (c == '{') {
+            bytesRead.Fail(line, "a \"{\" inside the array's values.");
+        } else if (c == '\r' || c == '\n' || c == '\t' || c == '\f') {
+            item += ' ';
+        } else {
+            if (Trimmed(item).empty())
+                itemLine = line;
+            item += c;
+        }
+        if (lineEnd)
+            ++line;
+    }
+    if (!closed && !bytesRead.Failed()) {
+        const bool endsWithLineEnd = code.ends_with('\n') || code.ends_with('\r');
+        bytesRead.Fail(endsWithLineEnd ? line - 1 : line, "no \"}\" ends the array's values.");
+    }
+    return bytesRead.Finish();
+}
+
+}  // namespace quillon

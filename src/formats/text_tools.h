@@ -1,0 +1,96 @@
+// What the text formats share: their common shape when written, and cutting
+// lines, numbers and byte counts when read.
+#pragma once
+
+#include "formats/display_image.h"
+#include "formats/formats.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon::text {
+
+inline constexpr std::string_view LineEnd = "\r\n";
+
+// The listing's shape: per block (the second after one empty line) lines of 8
+// items, the block's last line the 4 left over. `line(items, last)` gives a
+// line without its end; `last` is true for the image's final line.
+template <typename LineText>
+std::string Shaped(const DisplayImage& image, LineText line)
+{
+    std::string text;
+    for (std::size_t block = 0; block < 2; ++block) {
+        if (block == 1)
+            text += LineEnd;
+        for (std::size_t first = 0; first < 244; first += 8) {
+            const std::size_t count = first + 8 <= 244 ? 8 : 244 - first;
+            const std::span<const std::uint8_t> items(image.bytes().data() + block * 244 + first, count);
+            text += line(items, block == 1 && first + count == 244);
+            text += LineEnd;
+        }
+    }
+    return text;
+}
+
+// Upper-case hex digits, two of them.
+std::string Hex2(std::uint8_t value);
+
+// Items joined by `separator`, each made by `item`.
+template <typename Item>
+std::string Joined(std::span<const std::uint8_t> items, std::string_view separator, Item item)
+{
+    std::string out;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (k > 0)
+            out += separator;
+        out += item(items[k]);
+    }
+    return out;
+}
+
+struct Line {
+    int number;  // from 1
+    std::string_view text;
+};
+// Lines end at CR LF, a bare CR or a bare LF; a UTF-8 byte order mark is skipped.
+std::vector<Line> SplitLines(std::string_view text);
+
+// Tab, CR, LF and form feed are the only control bytes, and the rest is UTF-8.
+bool IsText(std::string_view bytes);
+
+std::string_view Trimmed(std::string_view text);
+bool EqualNoCase(std::string_view a, std::string_view b);
+
+// Numbers as the assemblers write them: 0FFH / FFH (H suffix, either case),
+// 0xFF, 11111111B, decimal; a leading "#" is allowed. Values past 0xFFFF are
+// kept at 0x10000, enough to call them too big.
+std::optional<std::uint32_t> AssemblerNumber(std::string_view item);
+// C integer constants: 0xFF, 0377 (octal), 255, 0b11111111, with u/U/l/L suffixes.
+std::optional<std::uint32_t> CNumber(std::string_view item);
+
+// Collects the bytes of a text table and holds the first fault found in it.
+class ByteCollector {
+public:
+    // Adds `value`, written as `item` on line `line`; false once there is a fault.
+    bool Add(std::uint32_t value, std::string_view item, int line);
+    // A fault of the text itself, like an item that is not a number.
+    void Fail(int line, const std::string& what);
+    bool Failed() const { return !error_.empty(); }
+    // The image, or the fault; `lastLine` is where the data ended.
+    ReadResult Finish();
+
+private:
+    DisplayImage image_;
+    std::size_t count_ = 0;
+    int lastDataLine_ = 0;
+    std::string error_;
+};
+
+// The item as shown in a message: quoted, cut after 20 characters.
+std::string Quoted(std::string_view item);
+
+}  // namespace quillon::text
