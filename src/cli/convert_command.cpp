@@ -1,86 +1,172 @@
 // quillon-cli convert: each picture read and accepted or rejected exactly as the
-// main window does it, then written as its listing, or compared with the one on
-// disk (--check).
+// main window does it, or a table in any format read back, then written in the
+// chosen format, or compared with the file on disk (--check).
 #include "cli/commands.h"
 #include "cli/messages.h"
-#include "convert/geometry.h"
-#include "convert/listing_writer.h"
 #include "files/input_file.h"
 #include "files/replace_file.h"
+#include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 #include "intake/listing_name.h"
 
-#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace quillon::cli {
 
 namespace {
 
-// The listing the window would write for this picture, or nothing after
-// naming the picture's problem on stderr.
-std::optional<std::string> ListingFor(const std::filesystem::path& picturePath, bool inverse)
+bool IsStandardInput(const std::filesystem::path& path)
 {
-    std::string problem;
-    const auto bytes = files::ReadStart(picturePath, ReadLimit, "a picture file", problem);
-    if (!bytes) {
-        Problem(picturePath, "cannot be read: " + OneLine(problem));
+    return path == "-";
+}
+
+// The name messages give an input by.
+std::string InputName(const std::filesystem::path& input)
+{
+    return IsStandardInput(input) ? "standard input" : PathText(input);
+}
+
+std::optional<std::string> ReadInput(const std::filesystem::path& input, std::string& problem)
+{
+    if (!IsStandardInput(input))
+        return files::ReadStart(input, ReadLimit, "a picture file", problem);
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    std::string bytes;
+    char piece[64 * 1024];
+    while (bytes.size() < ReadLimit) {
+        const std::size_t got = std::fread(piece, 1, sizeof piece, stdin);
+        bytes.append(piece, got);
+        if (got < sizeof piece)
+            break;
+    }
+    if (std::ferror(stdin)) {
+        problem = "read error";
         return std::nullopt;
     }
+    return bytes;
+}
+
+// A picture's headers in words: "100 x 32, 1 bit per pixel".
+std::string Found(const BITMAPINFOHEADER& info)
+{
+    const int bits = info.biBitCount;
+    return std::to_string(info.biWidth) + " x " + std::to_string(info.biHeight) + ", " + std::to_string(bits) +
+           (bits == 1 ? " bit" : " bits") + " per pixel";
+}
+
+struct Input {
+    DisplayImage image;
+    bool picture = false;  // a BMP picture, not a table in one of the formats
+};
+
+// The display image of one input, or nothing after naming its problem on
+// stderr. A file in one of the table formats is read as that format; anything
+// else is read as a picture, with the window's rules.
+std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
+{
+    std::string problem;
+    const std::optional<std::string> bytes = ReadInput(input, problem);
+    if (!bytes) {
+        ProblemAt(InputName(input), "cannot be read: " + OneLine(problem));
+        return std::nullopt;
+    }
+    const Format* format = DetectFormat(*bytes);
+    if (format && format->name != "bmp") {
+        if (inverse) {
+            ProblemAt(InputName(input), "--inverse picks a picture's colour; this is a table (" +
+                                          std::string(format->name) + "), nothing to pick");
+            return std::nullopt;
+        }
+        const ReadResult read = format->read(*bytes);
+        if (!read.Ok()) {
+            ProblemAt(InputName(input), "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+            return std::nullopt;
+        }
+        return Input{read.image, false};
+    }
+
     const PictureRead read = ReadPicture(
         std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), static_cast<std::size_t>(bytes->size())));
+    const bool signature = bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M';
     switch (read.outcome) {
         case PictureRead::Outcome::Unreadable:
-            Problem(picturePath, "cannot be read: " + OneLine(read.problem));
+            ProblemAt(InputName(input), signature ? "cannot be read: " + OneLine(read.problem)
+                                                : "is neither a BMP picture nor a table in a format quillon-cli "
+                                                  "reads (see --help)");
             return std::nullopt;
         case PictureRead::Outcome::Rejected:
-            Problem(picturePath, std::string(SizeErrorTitle) + ": " + OneLine(SizeErrorPrompt()));
+            ProblemAt(InputName(input), signature || read.hasColourTable
+                                          ? Found(read.infoHeader) + ": " + SizeErrorTitle + ": " +
+                                                OneLine(SizeErrorPrompt())
+                                          : "is neither a BMP picture nor a table in a format quillon-cli "
+                                            "reads (see --help)");
             return std::nullopt;
         case PictureRead::Outcome::Accepted:
             break;
     }
-
-    SharedState state;
-    state.FileHeader = read.fileHeader;
-    state.InfoHeader = read.infoHeader;
-    CountPagesAndBlocks(state);
-    const RgbValue onColour = ColourOf(read.colourTable[inverse ? 1 : 0]);
-    const MonoPicture& picture = read.picture;
-    return WriteListing(state, onColour, [&picture](int x, int y) { return picture.Pixel(x, y); });
+    const RgbValue lit = ColourOf(read.colourTable[inverse ? 1 : 0]);
+    Input picture{{}, true};
+    for (int y = 0; y < DisplayHeight; ++y) {
+        for (int x = 0; x < DisplayWidth; ++x)
+            picture.image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
+    }
+    return picture;
 }
 
-// Where the listing of `picturePath` goes without --output: beside the
-// picture, in the folder as the user spelled it ("pic.bmp" gives "lcd_pic.txt").
-std::filesystem::path ListingBeside(const std::filesystem::path& picturePath)
+// A path from text in the file system's spelling (UTF-8 on Windows).
+std::filesystem::path PathOf(const std::string& text)
 {
-    return ListingPath(picturePath.parent_path(), picturePath.filename());
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+#else
+    return text;
+#endif
+}
+
+// Where the output for `input` goes without --output: beside it. A picture's
+// listing keeps the window's name (lcd_ and every ".bmp" made ".txt"); every
+// other output is lcd_<stem> and the format's own extension.
+std::filesystem::path OutputBeside(const std::filesystem::path& input, const Input& read, const Format& format)
+{
+    if (read.picture && format.name == "listing")
+        return ListingPath(input.parent_path(), input.filename());
+    return input.parent_path() / PathOf(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };
 
-Comparison CompareWithDisk(const std::filesystem::path& listingPath, const std::string& listing)
+Comparison CompareWithDisk(const std::filesystem::path& outputPath, const std::string& bytes)
 {
     std::error_code error;
-    if (!std::filesystem::exists(listingPath, error))
+    if (!std::filesystem::exists(outputPath, error))
         return Comparison::Missing;
     std::string problem;
-    // One byte more than the listing tells a longer file from an equal one.
-    const auto onDisk = files::ReadStart(listingPath, listing.size() + 1, "a listing", problem);
+    // One byte more tells a longer file from an equal one.
+    const auto onDisk = files::ReadStart(outputPath, bytes.size() + 1, "a listing", problem);
     if (!onDisk) {
-        Problem(listingPath, "cannot be read: " + OneLine(problem));
+        Problem(outputPath, "cannot be read: " + OneLine(problem));
         return Comparison::Unreadable;
     }
-    return *onDisk == listing ? Comparison::Same : Comparison::Stale;
+    return *onDisk == bytes ? Comparison::Same : Comparison::Stale;
 }
 
 }  // namespace
 
 ExitCode RunConvert(const ConvertOptions& options)
 {
+    const Format& format = *options.format;
     // "-o -" and "-o /dev/stdout" (or any name of the file standard output
     // goes to) both mean standard output.
     const bool toStdout = options.hasOutput && (options.output == "-" || (!options.check && [&] {
@@ -90,38 +176,40 @@ ExitCode RunConvert(const ConvertOptions& options)
     bool badFile = false;
     bool differences = false;
 
-    // No listing may take the place of a file this call reads.
+    // No output may take the place of a file this call reads.
     std::map<files::FileId, std::filesystem::path> inputs;
     if (!options.check && !toStdout) {
-        for (const std::filesystem::path& picture : options.pictures) {
-            if (const auto id = files::IdentityOf(picture))
-                inputs.emplace(*id, picture);
+        for (const std::filesystem::path& input : options.inputs) {
+            if (const auto id = IsStandardInput(input) ? std::nullopt : files::IdentityOf(input))
+                inputs.emplace(*id, input);
         }
     }
 
     std::set<std::filesystem::path> folders;
     std::vector<std::filesystem::path> written;
-    for (const std::filesystem::path& picturePath : options.pictures) {
-        const std::optional<std::string> listing = ListingFor(picturePath, options.inverse);
-        if (!listing) {
+    for (const std::filesystem::path& input : options.inputs) {
+        const std::optional<Input> read = ReadImage(input, options.inverse);
+        if (!read) {
             badFile = true;
             continue;
         }
+        const std::string bytes =
+            format.write(read->image, WriteOptions{options.label, PathText(input.filename())});
         if (toStdout) {
-            Emit(*listing);
+            Emit(bytes);
             continue;
         }
-        const std::filesystem::path listingPath = options.hasOutput ? options.output : ListingBeside(picturePath);
+        const std::filesystem::path outputPath = options.hasOutput ? options.output : OutputBeside(input, *read, format);
         if (options.check) {
-            switch (CompareWithDisk(listingPath, *listing)) {
+            switch (CompareWithDisk(outputPath, bytes)) {
                 case Comparison::Same:
                     break;
                 case Comparison::Missing:
-                    Problem(listingPath, "missing; it would be written from " + PathText(picturePath));
+                    Problem(outputPath, "missing; it would be written from " + InputName(input));
                     differences = true;
                     break;
                 case Comparison::Stale:
-                    Problem(listingPath, "out of date; it differs from what " + PathText(picturePath) + " gives");
+                    Problem(outputPath, "out of date; it differs from what " + InputName(input) + " gives");
                     differences = true;
                     break;
                 case Comparison::Unreadable:
@@ -130,23 +218,38 @@ ExitCode RunConvert(const ConvertOptions& options)
             }
             continue;
         }
-        if (const auto id = files::IdentityOf(listingPath); id && inputs.count(*id)) {
-            const std::filesystem::path& input = inputs.at(*id);
-            Problem(listingPath,
-                    input == picturePath
-                        ? "cannot be written: it is the picture itself; it is left as it is"
-                        : "cannot be written: it is " + PathText(input) + ", given to be read; it is left as it is");
+        if (const auto id = files::IdentityOf(outputPath); id && inputs.count(*id)) {
+            const std::filesystem::path& other = inputs.at(*id);
+            const std::string itself = read->picture ? "the picture itself" : "the input itself";
+            Problem(outputPath, other == input ? "cannot be written: it is " + itself + "; it is left as it is"
+                                               : "cannot be written: it is " + PathText(other) +
+                                                     ", given to be read; it is left as it is");
             badFile = true;
             continue;
         }
-        const std::string problem =
-            files::ReplaceFile(listingPath, *listing, options.hasOutput ? files::Place::Given : files::Place::Derived);
+        std::string problem;
+        const auto replacement = files::BeginReplacement(
+            outputPath, options.hasOutput ? files::Place::Given : files::Place::Derived, problem);
+        if (replacement) {
+            problem = replacement->Write(bytes);
+            if (problem.empty())
+                problem = replacement->Commit(files::Replacement::FolderSync::Later);
+        }
         if (!problem.empty()) {
-            Problem(listingPath, "cannot be written: " + OneLine(problem));
+            Problem(outputPath, "cannot be written: " + OneLine(problem));
             badFile = true;
             continue;
         }
-        Say(PathText(listingPath));
+        folders.insert(replacement->Target().parent_path());
+        written.push_back(outputPath);
+    }
+    // Each file's bytes reached the disk before it took its place; its name
+    // does with its folder, once a folder for the batch, before it is named here.
+    for (const std::filesystem::path& folder : folders)
+        files::SyncFolder(folder);
+    if (!options.quiet) {
+        for (const std::filesystem::path& outputPath : written)
+            Say(PathText(outputPath));
     }
 
     if (!StdoutIntact())

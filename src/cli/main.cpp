@@ -1,70 +1,125 @@
-// quillon-cli: converts 122 x 32 two-colour BMP pictures to LCD listings, checks
-// listings on disk, and prints a listing's dots, with the core the window uses.
+// quillon-cli: converts 122 x 32 two-colour BMP pictures to LCD data tables in
+// the window's listing and in the formats assemblers and compilers take,
+// checks them on disk, and prints a table's dots, with the core the window uses.
 #include "cli/commands.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
+using namespace quillon;
 using namespace quillon::cli;
 
-constexpr const char* ExitCodes =
-    "Exit codes:\n"
-    "  0   all good: every picture converted, every listing up to date, or the listing shown whole\n"
-    "  1   --check found a listing that is missing or out of date\n"
-    "  2   a picture was rejected, or a file could not be read or written\n"
-    "      (preview: the listing, or some of its lines, could not be read, or dots were left unpainted)\n"
-    "  64  the command line was not understood";
+constexpr const char* ExitCodes = R"(Exit codes:
+  0   all good: every file written, every file up to date, or the dots
+      shown whole
+  1   --check found a file that is missing or out of date
+  2   a picture was rejected, or a file could not be read or written
+      (preview: some of its lines could not be read, or dots were left
+      unpainted)
+  64  the command line was not understood)";
 
-// An argument as the file system spells the name: its bytes as they came.
+constexpr const char* ConvertDetails = R"(Each INPUT is a 1-bit 122 x 32 BMP picture, taken as the window takes it,
+or a table in any of the formats below, told by its content (a BMP's "BM";
+exactly 488 bytes of binary; DB, .db or .byte lines; a C initialiser in
+{ }). - reads standard input (then give --output). Put -- before names that
+begin with -.
+
+Formats (--format) and the names written beside each input:
+  listing  lcd_<name>.txt  the window's listing, byte for byte; every ".bmp"
+                           in a picture's name becomes ".txt"
+  a51      lcd_<stem>.a51  DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE
+  as31     lcd_<stem>.asm  .db lines, items 0FFH: as31
+  sdas     lcd_<stem>.s    .db lines, items 0xFF: SDCC's sdas8051
+  c        lcd_<stem>.h    const unsigned char NAME[488]: SDCC, Keil C51, GCC
+  bin      lcd_<stem>.bin  the 488 bytes alone
+  bmp      lcd_<stem>.bmp  a 1-bit 122 x 32 picture, lit dots black
+<stem> is the name without its extension and without a leading "lcd_". An
+output that would land on an input is refused.)";
+
+// "Usage: quillon-cli convert ..." for a command, not "Usage: convert ...".
+class Formatter : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App* app, std::string name) const override
+    {
+        for (const CLI::App* parent = app->get_parent(); parent; parent = parent->get_parent())
+            name = parent->get_name() + " " + name;
+        return CLI::Formatter::make_usage(app, name);
+    }
+};
+
+// An argument as the file system spells the name: its bytes as they came
+// (UTF-8 on Windows, where main has made them so).
 std::filesystem::path FromArgument(const std::string& argument)
 {
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(argument.begin(), argument.end()));
+#else
     return std::filesystem::path(argument);
+#endif
 }
 
 int Run(int argc, char** argv)
 {
-    CLI::App app(
-        "Turns 1-bit 122 x 32 BMP pictures into LCD data listings (\"DB\" lines in LCD page order),\n"
-        "byte for byte as the Quillon window writes them.",
-        "quillon-cli");
+    CLI::App app("Turns 1-bit 122 x 32 BMP pictures into LCD data tables: the Quillon\n"
+                 "window's listing, byte for byte, or what assemblers and C compilers take.",
+                 "quillon-cli");
+    app.allow_windows_style_options(false);  // "/tmp/x.bmp" is a name, on Windows too
+    app.formatter(std::make_shared<Formatter>());
+    app.get_formatter()->column_width(24);
     app.set_version_flag("--version", "quillon-cli " QUILLON_VERSION, "Print the version and exit");
     app.require_subcommand(1);
     app.footer(ExitCodes);
     app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
-        std::string command;  // "quillon-cli convert" when the subcommand's line was wrong
+        std::string command;  // "quillon-cli convert" when the command's line was wrong
         for (const CLI::App* at = failed; at; at = at->get_parent())
             command = at->get_name() + (command.empty() ? "" : " " + command);
         return "quillon-cli: " + std::string(error.what()) + "\nRun '" + command + " --help' for more information.\n";
     });
 
-    std::vector<std::string> pictures;
+    std::vector<std::string> inputs;
     std::string output;
+    std::string formatName = "listing";
     ConvertOptions convert;
     CLI::App* convertCommand =
-        app.add_subcommand("convert",
-                           "Write lcd_<name>.txt beside each picture (every \".bmp\" in the name becomes "
-                           "\".txt\") and print its path");
-    convertCommand->add_flag("--inverse", convert.inverse,
-                             "Light the pixels of the second colour-table entry instead of the first");
-    convertCommand->add_flag("--check", convert.check,
-                             "Write nothing; name each listing that is missing or differs from what would be written");
-    CLI::Option* outputOption = convertCommand->add_option(
-        "-o,--output", output, "Write the listing of the one picture given to FILE instead; - writes it to stdout");
+        app.add_subcommand("convert", "Write each picture or table in a format; print the paths");
+    convertCommand->footer(std::string(ConvertDetails) + "\n\n" + ExitCodes);
+    std::vector<std::string> names;
+    for (const Format& format : Formats())
+        names.emplace_back(format.name);
+    convertCommand->add_option("-f,--format", formatName, "What to write (default: listing)")
+        ->type_name("FORMAT")
+        ->check(CLI::IsMember(names));
+    convertCommand->add_option("--label", convert.label, "Label before the data; in C the array's name")
+        ->type_name("NAME");
+    convertCommand->add_flag("--inverse", convert.inverse, "Light the pictures' second colour instead");
+    convertCommand->add_flag("--check", convert.check, "Write nothing; name missing or stale files");
+    CLI::Option* outputOption =
+        convertCommand->add_option("-o,--output", output, "Write the one input's file there; - is stdout");
     outputOption->type_name("FILE");
-    convertCommand->add_option("PICTURE.bmp", pictures, "The pictures")->required();
+    convertCommand->add_flag("-q,--quiet", convert.quiet, "Print no paths of files written");
+    convertCommand->add_option("INPUT", inputs, "Pictures (.bmp) or tables")->required();
 
-    std::string listing;
+    std::string shown;
     CLI::App* previewCommand =
-        app.add_subcommand("preview",
-                           "Read a listing as the preview window does and print its 122 x 32 dots: '#' set "
-                           "(black), '.' clear (green), ' ' never painted");
-    previewCommand->add_option("LISTING.txt", listing, "The listing")->required();
+        app.add_subcommand("preview", "Print the 122 x 32 dots of a table: '#' set, '.' clear");
+    previewCommand->footer(
+        "A listing is read as the window's preview reads it, line by line; ' '\n"
+        "marks a dot it never painted. Any other format is read whole, as convert\n"
+        "reads it.\n\n" +
+        std::string(ExitCodes));
+    previewCommand->add_option("FILE", shown, "A listing, or a table in another format")->required();
 
     // A first word that is neither an option nor a command would otherwise only
     // be told as "a subcommand is required".
@@ -78,15 +133,26 @@ int Run(int argc, char** argv)
     try {
         app.parse(argc, argv);
         if (convertCommand->parsed()) {
+            convert.format = FindFormat(formatName);
             convert.hasOutput = outputOption->count() > 0;
             convert.output = FromArgument(output);
-            if (convert.hasOutput && pictures.size() != 1)
-                throw CLI::ValidationError(
-                    "--output", "takes the listing of exactly one picture, not " + std::to_string(pictures.size()));
+            if (convert.hasOutput && inputs.size() != 1)
+                throw CLI::ValidationError("--output", "takes the file of exactly one input, not " +
+                                                           std::to_string(inputs.size()));
             if (convert.hasOutput && convert.check && output == "-")
-                throw CLI::ValidationError("--output", "- cannot be checked; give the listing's file name");
+                throw CLI::ValidationError("--output", "- cannot be checked; give the file's name");
             if (convert.hasOutput && output.empty())
                 throw CLI::ValidationError("--output", "needs a file name, or - for standard output");
+            for (const std::string& input : inputs) {
+                if (input == "-" && !convert.hasOutput)
+                    throw CLI::ValidationError("INPUT", "- (standard input) needs --output");
+            }
+            if (!convert.label.empty() && !convert.format->takesLabel)
+                throw CLI::ValidationError("--label", "the " + formatName + " format has no place for a label");
+            if (!convert.label.empty() && !IsValidLabel(convert.label))
+                throw CLI::ValidationError("--label", convert.label +
+                                                          " is no label: letters, digits and _, not first a digit, "
+                                                          "at most 31, no keyword or register name");
         }
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.
@@ -96,21 +162,25 @@ int Run(int argc, char** argv)
     }
 
     if (convertCommand->parsed()) {
-        for (const std::string& picture : pictures)
-            convert.pictures.push_back(FromArgument(picture));
+        for (const std::string& input : inputs)
+            convert.inputs.push_back(FromArgument(input));
         return RunConvert(convert);
     }
-    return RunPreview(FromArgument(listing));
+    return RunPreview(FromArgument(shown));
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Tables and pictures go to standard output byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {
         std::cerr << "quillon-cli: out of memory\n";
-        return quillon::cli::BadFile;
+        return BadFile;
     }
 }

@@ -4,6 +4,7 @@
 #include "cli/messages.h"
 #include "convert/geometry.h"
 #include "files/input_file.h"
+#include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 #include "preview/listing_reader.h"
 
@@ -61,10 +62,44 @@ std::string LineProblem(const LineFacts& line)
     return {};
 }
 
+// A table in a format other than the listing, read whole as convert reads it:
+// its dots, or nothing when it is a listing (or nothing known) and the window's
+// reader is to show it. A DB file the tolerant reader cannot take whole is
+// shown by the window's reader too, as a damaged listing.
+std::optional<ExitCode> PreviewOtherFormat(const std::filesystem::path& path)
+{
+    std::string problem;
+    const std::optional<std::string> bytes = files::ReadStart(path, ReadLimit + 1, "a listing", problem);
+    if (!bytes || bytes->size() > ReadLimit)
+        return std::nullopt;  // the listing reader tells the problem, or streams a huge listing
+    const Format* format = DetectFormat(*bytes);
+    if (!format || format->name == "listing")
+        return std::nullopt;
+    const ReadResult read = format->read(*bytes);
+    if (!read.Ok()) {
+        if (format->name == "a51")
+            return std::nullopt;
+        Problem(path, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+        return BadFile;
+    }
+    for (int y = 0; y < AcceptedHeight; ++y) {
+        std::string row(AcceptedWidth, ClearChar);
+        for (int x = 0; x < AcceptedWidth; ++x) {
+            if (read.image.Dot(x, y))
+                row[static_cast<std::size_t>(x)] = SetChar;
+        }
+        Say(row);
+    }
+    return StdoutIntact() ? AllGood : BadFile;
+}
+
 }  // namespace
 
 ExitCode RunPreview(const std::filesystem::path& listing)
 {
+    if (const std::optional<ExitCode> shown = PreviewOtherFormat(listing))
+        return *shown;
+
     // The counts a conversion of an accepted picture leaves for the walk.
     SharedState state;
     state.InfoHeader.biWidth = AcceptedWidth;

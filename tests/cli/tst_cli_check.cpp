@@ -123,7 +123,8 @@ private slots:
         QByteArrayList expected;
         if (withRejected)
             expected << "quillon-cli: " + QFile::encodeName(folder.filePath("wide.bmp")) +
-                            ": Picture Size Error: Picture Resolution is limit to 122 x 32 pixels (Width x Height) "
+                            ": 244 x 32, 1 bit per pixel: Picture Size Error: Picture Resolution is limit to 122 x 32 "
+                            "pixels (Width x Height) "
                             "and 2 Colors Bitmap.";
         expected << "quillon-cli: " + QFile::encodeName(folder.filePath("lcd_stale.txt")) +
                         ": out of date; it differs from what " + QFile::encodeName(folder.filePath("stale.bmp")) +

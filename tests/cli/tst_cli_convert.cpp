@@ -156,19 +156,25 @@ private slots:
         BmpRecipe compressed;
         compressed.compression = 1;
         const QByteArray unreadable = "cannot be read: ";
-        QTest::newRow("100 x 32") << "file" << MakeBmp(wide) << SizeMessage;
-        QTest::newRow("32 x 122") << "file" << MakeBmp(swapped) << SizeMessage;
-        QTest::newRow("stored top-down") << "file" << MakeBmp(topDown) << SizeMessage;
-        QTest::newRow("24 bits a pixel") << "file" << MakeBmp(deep) << SizeMessage;
+        // What was found comes first, then the window's own words.
+        QTest::newRow("100 x 32") << "file" << MakeBmp(wide) << "100 x 32, 1 bit per pixel: " + SizeMessage;
+        QTest::newRow("32 x 122") << "file" << MakeBmp(swapped) << "32 x 122, 1 bit per pixel: " + SizeMessage;
+        QTest::newRow("stored top-down") << "file" << MakeBmp(topDown) << "122 x -32, 1 bit per pixel: " + SizeMessage;
+        QTest::newRow("24 bits a pixel") << "file" << MakeBmp(deep) << "122 x 32, 24 bits per pixel: " + SizeMessage;
         QTest::newRow("no such file") << "none" << QByteArray() << unreadable + "No such file or directory";
         QTest::newRow("a folder") << "folder" << QByteArray() << unreadable + "It is a folder, not a picture file.";
         // Opening a named pipe would wait for a writer: the run would hang instead.
         QTest::newRow("a named pipe") << "pipe" << QByteArray()
                                       << unreadable + "It is a device, pipe or socket, not a picture file.";
-        QTest::newRow("ten bytes") << "file" << QByteArray(10, 'B')
-                                   << unreadable +
-                                          "The file is too short for a bitmap: it has 10 bytes, its "
-                                          "headers alone need 54.";
+        QTest::newRow("ten bytes, no BMP") << "file" << QByteArray(10, 'B')
+                                           << QByteArray("is neither a BMP picture nor a table in a format "
+                                                         "quillon-cli reads (see --help)");
+        QTest::newRow("a BMP cut after ten bytes")
+            << "file" << MakeBmp(BmpRecipe{}).left(10)
+            << unreadable + "The file is too short for a bitmap: it has 10 bytes, its headers alone need 54.";
+        QTest::newRow("text, no table") << "file" << QByteArray("just some notes\n", 16).repeated(8)
+                                        << QByteArray("is neither a BMP picture nor a table in a format "
+                                                      "quillon-cli reads (see --help)");
         QTest::newRow("pixels cut short")
             << "file" << MakeBmp(BmpRecipe{}).left(100) << unreadable + "The file ends before the picture's pixels do.";
         QTest::newRow("compressed") << "file" << MakeBmp(compressed)
@@ -302,7 +308,8 @@ private slots:
         const CliRun run = RunCli({"convert", "--output", "-", folder.filePath("w.bmp")});
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QByteArray());
-        QCOMPARE(run.err, "quillon-cli: " + QFile::encodeName(folder.filePath("w.bmp")) + ": " + SizeMessage + "\n");
+        QCOMPARE(run.err, "quillon-cli: " + QFile::encodeName(folder.filePath("w.bmp")) + ": 123 x 32, 1 bit per pixel: " +
+                              SizeMessage + "\n");
     }
 
     void outputToFile_data()

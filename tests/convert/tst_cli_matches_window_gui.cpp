@@ -73,12 +73,13 @@ private slots:
     void sameRejection_data()
     {
         QTest::addColumn<QByteArray>("picture");
+        QTest::addColumn<QString>("found");  // what the tool says it found, before the window's words
         BmpRecipe wide;
         wide.width = 200;
         BmpRecipe deep;
         deep.bitCount = 8;
-        QTest::newRow("200 x 32") << MakeBmp(wide);
-        QTest::newRow("8 bits a pixel") << MakeBmp(deep);
+        QTest::newRow("200 x 32") << MakeBmp(wide) << "200 x 32, 1 bit per pixel";
+        QTest::newRow("8 bits a pixel") << MakeBmp(deep) << "122 x 32, 8 bits per pixel";
     }
     void sameRejection()
     {
@@ -86,6 +87,7 @@ private slots:
         QSKIP("quillon-cli is not built (QUILLON_CLI is OFF)");
 #else
         QFETCH(QByteArray, picture);
+        QFETCH(QString, found);
         MainWindow main;
         BoxSeen box;
         {
@@ -101,7 +103,8 @@ private slots:
         const CliRun run = RunCli({"convert", main.scratch.filePath("Big.bmp")});
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(QString::fromUtf8(run.err),
-                 QStringLiteral("quillon-cli: %1: %2: %3\n").arg(main.scratch.filePath("Big.bmp"), box.title, oneLine));
+                 QStringLiteral("quillon-cli: %1: %2: %3: %4\n")
+                     .arg(main.scratch.filePath("Big.bmp"), found, box.title, oneLine));
         QVERIFY(!QFileInfo::exists(main.scratch.filePath("lcd_Big.txt")));
 #endif
     }
