@@ -86,7 +86,7 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
     if (format && format->name != "bmp") {
         if (inverse) {
             ProblemAt(InputName(input), "--inverse picks a picture's colour; this is a table (" +
-                                          std::string(format->name) + "), nothing to pick");
+                                            std::string(format->name) + "), nothing to pick");
             return std::nullopt;
         }
         const ReadResult read = format->read(*bytes);
@@ -103,15 +103,15 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
     switch (read.outcome) {
         case PictureRead::Outcome::Unreadable:
             ProblemAt(InputName(input), signature ? "cannot be read: " + OneLine(read.problem)
-                                                : "is neither a BMP picture nor a table in a format quillon-cli "
-                                                  "reads (see --help)");
+                                                  : "is neither a BMP picture nor a table in a format quillon-cli "
+                                                    "reads (see --help)");
             return std::nullopt;
         case PictureRead::Outcome::Rejected:
-            ProblemAt(InputName(input), signature || read.hasColourTable
-                                          ? Found(read.infoHeader) + ": " + SizeErrorTitle + ": " +
-                                                OneLine(SizeErrorPrompt())
-                                          : "is neither a BMP picture nor a table in a format quillon-cli "
-                                            "reads (see --help)");
+            ProblemAt(InputName(input),
+                      signature || read.hasColourTable
+                          ? Found(read.infoHeader) + ": " + SizeErrorTitle + ": " + OneLine(SizeErrorPrompt())
+                          : "is neither a BMP picture nor a table in a format quillon-cli "
+                            "reads (see --help)");
             return std::nullopt;
         case PictureRead::Outcome::Accepted:
             break;
@@ -193,13 +193,13 @@ ExitCode RunConvert(const ConvertOptions& options)
             badFile = true;
             continue;
         }
-        const std::string bytes =
-            format.write(read->image, WriteOptions{options.label, PathText(input.filename())});
+        const std::string bytes = format.write(read->image, WriteOptions{options.label, PathText(input.filename())});
         if (toStdout) {
             Emit(bytes);
             continue;
         }
-        const std::filesystem::path outputPath = options.hasOutput ? options.output : OutputBeside(input, *read, format);
+        const std::filesystem::path outputPath =
+            options.hasOutput ? options.output : OutputBeside(input, *read, format);
         if (options.check) {
             switch (CompareWithDisk(outputPath, bytes)) {
                 case Comparison::Same:

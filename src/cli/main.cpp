@@ -72,9 +72,10 @@ std::filesystem::path FromArgument(const std::string& argument)
 
 int Run(int argc, char** argv)
 {
-    CLI::App app("Turns 1-bit 122 x 32 BMP pictures into LCD data tables: the Quillon\n"
-                 "window's listing, byte for byte, or what assemblers and C compilers take.",
-                 "quillon-cli");
+    CLI::App app(
+        "Turns 1-bit 122 x 32 BMP pictures into LCD data tables: the Quillon\n"
+        "window's listing, byte for byte, or what assemblers and C compilers take.",
+        "quillon-cli");
     app.allow_windows_style_options(false);  // "/tmp/x.bmp" is a name, on Windows too
     app.formatter(std::make_shared<Formatter>());
     app.get_formatter()->column_width(24);
@@ -112,8 +113,7 @@ int Run(int argc, char** argv)
     convertCommand->add_option("INPUT", inputs, "Pictures (.bmp) or tables")->required();
 
     std::string shown;
-    CLI::App* previewCommand =
-        app.add_subcommand("preview", "Print the 122 x 32 dots of a table: '#' set, '.' clear");
+    CLI::App* previewCommand = app.add_subcommand("preview", "Print the 122 x 32 dots of a table: '#' set, '.' clear");
     previewCommand->footer(
         "A listing is read as the window's preview reads it, line by line; ' '\n"
         "marks a dot it never painted. Any other format is read whole, as convert\n"
@@ -137,8 +137,8 @@ int Run(int argc, char** argv)
             convert.hasOutput = outputOption->count() > 0;
             convert.output = FromArgument(output);
             if (convert.hasOutput && inputs.size() != 1)
-                throw CLI::ValidationError("--output", "takes the file of exactly one input, not " +
-                                                           std::to_string(inputs.size()));
+                throw CLI::ValidationError("--output",
+                                           "takes the file of exactly one input, not " + std::to_string(inputs.size()));
             if (convert.hasOutput && convert.check && output == "-")
                 throw CLI::ValidationError("--output", "- cannot be checked; give the file's name");
             if (convert.hasOutput && output.empty())

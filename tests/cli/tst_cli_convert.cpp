@@ -167,14 +167,16 @@ private slots:
         QTest::newRow("a named pipe") << "pipe" << QByteArray()
                                       << unreadable + "It is a device, pipe or socket, not a picture file.";
         QTest::newRow("ten bytes, no BMP") << "file" << QByteArray(10, 'B')
-                                           << QByteArray("is neither a BMP picture nor a table in a format "
-                                                         "quillon-cli reads (see --help)");
+                                           << QByteArray(
+                                                  "is neither a BMP picture nor a table in a format "
+                                                  "quillon-cli reads (see --help)");
         QTest::newRow("a BMP cut after ten bytes")
             << "file" << MakeBmp(BmpRecipe{}).left(10)
             << unreadable + "The file is too short for a bitmap: it has 10 bytes, its headers alone need 54.";
         QTest::newRow("text, no table") << "file" << QByteArray("just some notes\n", 16).repeated(8)
-                                        << QByteArray("is neither a BMP picture nor a table in a format "
-                                                      "quillon-cli reads (see --help)");
+                                        << QByteArray(
+                                               "is neither a BMP picture nor a table in a format "
+                                               "quillon-cli reads (see --help)");
         QTest::newRow("pixels cut short")
             << "file" << MakeBmp(BmpRecipe{}).left(100) << unreadable + "The file ends before the picture's pixels do.";
         QTest::newRow("compressed") << "file" << MakeBmp(compressed)
@@ -308,8 +310,8 @@ private slots:
         const CliRun run = RunCli({"convert", "--output", "-", folder.filePath("w.bmp")});
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QByteArray());
-        QCOMPARE(run.err, "quillon-cli: " + QFile::encodeName(folder.filePath("w.bmp")) + ": 123 x 32, 1 bit per pixel: " +
-                              SizeMessage + "\n");
+        QCOMPARE(run.err, "quillon-cli: " + QFile::encodeName(folder.filePath("w.bmp")) +
+                              ": 123 x 32, 1 bit per pixel: " + SizeMessage + "\n");
     }
 
     void outputToFile_data()

@@ -38,14 +38,23 @@ private slots:
                                 << QByteArrayList{"Usage: quillon-cli", "\n  convert ", "\n  preview "} + exitCodes;
         QTest::newRow("-h") << QStringList{"-h"} << QByteArrayList{"Usage: quillon-cli", "\n  convert "} + exitCodes;
         QTest::newRow("convert --help") << QStringList{"convert", "--help"}
-                                        << QByteArrayList{"Usage: quillon-cli convert ", "INPUT", "--inverse", "--check",
-                                                          "-o,--output FILE", "--format", "--label", "--quiet",
-                                                          "lcd_<stem>.a51", "Put -- before names"} +
+                                        << QByteArrayList{"Usage: quillon-cli convert ",
+                                                          "INPUT",
+                                                          "--inverse",
+                                                          "--check",
+                                                          "-o,--output FILE",
+                                                          "--format",
+                                                          "--label",
+                                                          "--quiet",
+                                                          "lcd_<stem>.a51",
+                                                          "Put -- before names"} +
                                                exitCodes;
         QTest::newRow("help after pictures writes nothing")
             << QStringList{"convert", "p.bmp", "q.bmp", "--help"} << QByteArrayList{"--inverse"};
         QTest::newRow("preview --help") << QStringList{"preview", "--help"}
-                                        << QByteArrayList{"Usage: quillon-cli preview ", "FILE", "'#' set", "'.' clear"} + exitCodes;
+                                        << QByteArrayList{"Usage: quillon-cli preview ", "FILE", "'#' set",
+                                                          "'.' clear"} +
+                                               exitCodes;
         QTest::newRow("--version") << QStringList{"--version"} << QByteArrayList{"quillon-cli " QUILLON_VERSION "\n"};
     }
     void helpAndVersion()
@@ -94,9 +103,8 @@ private slots:
         QTest::newRow("label of a format without one")
             << QStringList{"convert", "--label", "logo", "p.bmp"}
             << QByteArray("--label: the listing format has no place for a label") << QByteArray(" convert");
-        QTest::newRow("label that is a register")
-            << QStringList{"convert", "-f", "a51", "--label", "DPTR", "p.bmp"} << QByteArray("DPTR is no label")
-            << QByteArray(" convert");
+        QTest::newRow("label that is a register") << QStringList{"convert", "-f", "a51", "--label", "DPTR", "p.bmp"}
+                                                  << QByteArray("DPTR is no label") << QByteArray(" convert");
         QTest::newRow("standard input without --output")
             << QStringList{"convert", "-"} << QByteArray("- (standard input) needs --output") << QByteArray(" convert");
         QTest::newRow("preview of two listings")
