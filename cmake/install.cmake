@@ -35,6 +35,8 @@ if(TARGET quillon)
 endif()
 if(TARGET quillon-cli)
   install(TARGETS quillon-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES data/quillon-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME quillon-cli)
   quillon_compress(docs/quillon-cli.1 quillon-cli.1)
   install(FILES ${CMAKE_BINARY_DIR}/package-files/quillon-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()

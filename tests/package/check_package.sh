@@ -37,7 +37,8 @@ doc=share/doc/quillon
 metainfo=share/metainfo/io.github.quillon.Quillon.metainfo.xml
 for file in bin/quillon bin/quillon-cli share/applications/quillon.desktop "$metainfo" \
             share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz "$doc/copyright" "$doc/changelog.gz" \
-            share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/48x48/apps/quillon.png; do
+            share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/48x48/apps/quillon.png \
+            share/bash-completion/completions/quillon-cli; do
   [ -e "$usr/$file" ] || fail "missing from the package: /usr/$file"
 done
 desktop-file-validate "$usr/share/applications/quillon.desktop"

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The bash completion of quillon-cli, as bash calls it: what it offers after
+# each kind of word, checked against what the tool itself takes.
+#
+#   check_completion.sh SOURCE_DIR QUILLON-CLI
+set -euo pipefail
+source_dir=$1
+cli=$(realpath "$2")
+. "$source_dir/data/quillon-cli.bash"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+touch logo.bmp lcd_logo.txt
+
+failures=0
+# offers "WORDS..." EXPECTED: completes the last word of the line as bash would.
+offers() {
+    local expected=$1
+    shift
+    COMP_WORDS=("$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _quillon_cli
+    local got
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ' | sed 's/ $//')
+    if [ "$got" != "$expected" ]; then
+        echo "FAIL: quillon-cli ${*:2}: offered [$got], expected [$expected]"
+        failures=$((failures + 1))
+    fi
+}
+
+offers "convert preview" quillon-cli ""
+offers "--help --version" quillon-cli -
+offers "--format" quillon-cli convert --fo
+offers "a51 as31" quillon-cli convert --format a
+offers "bin bmp" quillon-cli convert -f b
+offers "lcd_logo.txt logo.bmp" quillon-cli convert ""
+offers "logo.bmp" quillon-cli convert --inverse lo
+offers "lcd_logo.txt" quillon-cli convert -o lcd
+offers "lcd_logo.txt" quillon-cli preview lc
+offers "" quillon-cli convert --label ""
+
+# Every option offered is one the tool knows, and every format one it writes.
+help=$("$cli" convert --help)
+for option in --format --label --inverse --check --output --quiet; do
+    grep -q -- "$option" <<<"$help" || { echo "FAIL: $option is offered but not in convert --help"; failures=$((failures + 1)); }
+done
+for format in listing a51 as31 sdas c bin bmp; do
+    "$cli" convert --format "$format" -o /dev/null --help >/dev/null || {
+        echo "FAIL: --format $format is offered but refused"; failures=$((failures + 1)); }
+done
+grep -q "{listing,a51,as31,sdas,c,bin,bmp}" <<<"$help" || { echo "FAIL: the tool's formats are not the ones offered"; failures=$((failures + 1)); }
+
+[ "$failures" -eq 0 ] && echo "bash completion: all offers as expected"
+exit "$failures"
