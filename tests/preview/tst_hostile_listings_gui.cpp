@@ -89,6 +89,8 @@ private slots:
         QTest::newRow("only the first block")
             << "file" << ExpectedListing([](int, int) { return true; }).left(1380) << false << 61 * 32;
         QTest::newRow("named pipe") << "named pipe" << QByteArray() << true << 0;
+        // Put there between the look at the file and its opening, as a racing program could.
+        QTest::newRow("named pipe as it is opened") << "pipe at the opening" << QByteArray() << true << 0;
         QTest::newRow("symlink loop") << "symlink loop" << QByteArray() << true << 0;
         QTest::newRow("dangling symlink") << "dangling symlink" << QByteArray() << true << 0;
     }
@@ -109,6 +111,8 @@ private slots:
             QVERIFY(WriteFile(listing, contents));
         else if (how == "named pipe")
             QVERIFY(::mkfifo(local.constData(), 0644) == 0);
+        else if (how == "pipe at the opening")
+            QVERIFY(WriteFile(listing, ExpectedListing([](int, int) { return true; })));
         else if (how == "symlink loop")
             QVERIFY(QFile::link(listing + ".2", listing) && QFile::link(listing, listing + ".2"));
         else
@@ -120,10 +124,13 @@ private slots:
         QString why;
         WithPreview(main, [&](Form2& preview) {
             const auto watch = RecordNextBox(box);
+            if (how == "pipe at the opening")
+                qputenv("QUILLON_SWAP_FOR_FIFO", local);
             QElapsedTimer clock;
             clock.start();
             QTest::mouseClick(preview.ShowButton, Qt::LeftButton);
             took = clock.elapsed();
+            qunsetenv("QUILLON_SWAP_FOR_FIFO");
             shown = DotsInCorner(PaintedDots(preview), why);
         });
         QVERIFY2(took < 5000, qPrintable(QStringLiteral("Show took %1 ms").arg(took)));
