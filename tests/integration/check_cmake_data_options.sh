@@ -4,12 +4,10 @@
 # --format only when FORMAT is given, --inverse with INVERSE, the file named as
 # the tool names it for the format, in OUTPUT_DIR; OUTPUTS and the target's
 # QUILLON_DATA_FILES list the files. A changed quillon-cli converts again.
-# Arguments it cannot take stop the configuration with a message (with
-# "refusals" as the third argument; they are the same with every generator).
+# Arguments it cannot take stop the configuration with a message.
 set -euo pipefail
 source_dir=$1
 generator=$2
-refusals=${3:-}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 . "$(dirname "$0")/lib.sh"
@@ -95,11 +93,6 @@ touch "$fake"
 rm "$scratch/calls"
 run "$scratch/build.log" cmake --build "$out"
 sort "$scratch/calls" | diff "$scratch/expected" - || fail "a new quillon-cli did not convert every picture again"
-
-if [ "$refusals" != refusals ]; then
-  echo "quillon_add_data: ${#rows[@]} calls passed on as expected"
-  exit 0
-fi
 
 # Rows: the call's arguments | what the configuration says.
 refused=(
