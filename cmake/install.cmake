@@ -34,11 +34,27 @@ if(TARGET quillon)
   endforeach()
 endif()
 if(TARGET quillon-cli)
-  install(TARGETS quillon-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS quillon-cli EXPORT QuillonTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES data/quillon-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
           RENAME quillon-cli)
   quillon_compress(docs/quillon-cli.1 quillon-cli.1)
   install(FILES ${CMAKE_BINARY_DIR}/package-files/quillon-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # The CMake package, find_package(Quillon): installed, and in the build
+  # folder as well, so that Quillon_DIR may point at a build that was never
+  # installed. quillon-cli runs on the build machine, whatever the firmware's
+  # architecture: the version check ignores the architecture.
+  include(CMakePackageConfigHelpers)
+  set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Quillon)
+  write_basic_package_version_file(${PROJECT_BINARY_DIR}/QuillonConfigVersion.cmake
+                                   COMPATIBILITY SameMinorVersion ARCH_INDEPENDENT)
+  foreach(file QuillonConfig.cmake QuillonData.cmake)
+    configure_file(cmake/${file} ${PROJECT_BINARY_DIR}/${file} COPYONLY)
+    install(FILES cmake/${file} DESTINATION ${package_dir})
+  endforeach()
+  export(EXPORT QuillonTargets NAMESPACE Quillon:: FILE ${PROJECT_BINARY_DIR}/QuillonTargets.cmake)
+  install(EXPORT QuillonTargets NAMESPACE Quillon:: DESTINATION ${package_dir})
+  install(FILES ${PROJECT_BINARY_DIR}/QuillonConfigVersion.cmake DESTINATION ${package_dir})
 endif()
 
 # The package's documents: the licence in Debian's machine-readable copyright

@@ -68,6 +68,22 @@ for image in "${images[@]}"; do
   [ "$actual" = "$width x $height" ] || fail "$path is $actual, the metainfo file says $width x $height"
 done
 
+# The CMake package: examples/cmake, built against the unpacked tree, runs the
+# package's own quillon-cli, which the package finds beside itself.
+package_dir=$usr/lib/cmake/Quillon
+for file in QuillonConfig.cmake QuillonConfigVersion.cmake QuillonData.cmake QuillonTargets.cmake; do
+  [ -e "$package_dir/$file" ] || fail "missing from the package: /usr/lib/cmake/Quillon/$file"
+done
+cp -r "$source_dir/examples/cmake" "$scratch/example"
+(cmake -S "$scratch/example" -B "$scratch/example-build" -DCMAKE_PREFIX_PATH="$usr" &&
+  cmake --build "$scratch/example-build") >"$scratch/example.log" 2>&1 || { cat "$scratch/example.log"; fail "examples/cmake does not build against the package"; }
+grep -q "^Quillon_DIR:PATH=$package_dir\$" "$scratch/example-build/CMakeCache.txt" ||
+  fail "examples/cmake did not find the package's CMake files: $(grep Quillon_DIR "$scratch/example-build/CMakeCache.txt")"
+"$usr/bin/quillon-cli" convert -o - "$scratch/example/logo.bmp" | cmp -s - "$scratch/example-build/lcd_logo.txt" ||
+  fail "examples/cmake built against the package wrote a wrong lcd_logo.txt"
+grep -rq "$usr/bin/quillon-cli convert" "$scratch/example-build" --include=*.make --include=build.ninja ||
+  fail "examples/cmake did not run the package's quillon-cli"
+
 version=$("$usr/bin/quillon-cli" --version)
 grep -q "0\.1" <<<"$version" || fail "unexpected version: $version"
 echo "package ok: $(basename "$deb"), quillon-cli says: $version"

@@ -1,0 +1,117 @@
+# quillon_add_data(): pictures become LCD data while a project builds.
+#
+#   quillon_add_data(<target> PICTURES <picture>... [FORMAT <format>] [INVERSE]
+#                    [OUTPUT_DIR <dir>] [OUTPUTS <variable>])
+#
+# Each picture gets a build rule running Quillon::quillon-cli convert, which
+# writes its file into OUTPUT_DIR (default: the current build folder; relative
+# to it when relative), never beside the picture. A picture is converted again
+# when it, or quillon-cli, changes; the others are left as they are. <target>
+# is built after the data: a custom target <target>_quillon_data[_<n>] depends
+# on the files. Their paths go to <variable> (OUTPUTS) and are appended to the
+# target's property QUILLON_DATA_FILES, for the firmware to include or
+# assemble. FORMAT is handed to quillon-cli as --format only when given.
+include_guard(GLOBAL)
+
+# The file quillon-cli writes for <picture> in <format>: the listing is
+# lcd_<name> with every ".bmp" (any case) turned into ".txt", as the tool names
+# it beside a picture; every other format is lcd_<stem><extension>, <stem>
+# being the picture's name without its last extension.
+function(_quillon_data_file_name format picture out_var)
+  # The formats quillon-cli knows, each with the extension of its file.
+  set(extensions listing=.txt a51=.a51 as31=.asm sdas=.s c=.h bin=.bin bmp=.bmp)
+  set(known)
+  foreach(entry IN LISTS extensions)
+    string(REPLACE "=" ";" entry "${entry}")
+    list(GET entry 0 name)
+    list(GET entry 1 extension)
+    list(APPEND known ${name})
+    if(name STREQUAL format)
+      get_filename_component(file_name "${picture}" NAME)
+      if(format STREQUAL "listing")
+        string(REGEX REPLACE "\\.[Bb][Mm][Pp]" "${extension}" file_name "${file_name}")
+      else()
+        get_filename_component(file_name "${picture}" NAME_WLE)
+        string(APPEND file_name "${extension}")
+      endif()
+      set(${out_var} "lcd_${file_name}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  list(JOIN known ", " known)
+  message(FATAL_ERROR "quillon_add_data: unknown FORMAT ${format}; quillon-cli writes ${known}")
+endfunction()
+
+function(quillon_add_data target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "INVERSE" "FORMAT;OUTPUT_DIR;OUTPUTS" "PICTURES")
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "quillon_add_data: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT TARGET "${target}")
+    message(FATAL_ERROR "quillon_add_data: ${target} is not a target")
+  endif()
+  get_target_property(aliased "${target}" ALIASED_TARGET)
+  if(aliased)
+    set(target "${aliased}")
+  endif()
+  get_target_property(imported "${target}" IMPORTED)
+  if(imported)
+    message(FATAL_ERROR "quillon_add_data: ${target} is imported; give a target this project builds")
+  endif()
+  if(NOT arg_PICTURES)
+    message(FATAL_ERROR "quillon_add_data: no PICTURES given for ${target}")
+  endif()
+  if(NOT TARGET Quillon::quillon-cli)
+    message(FATAL_ERROR "quillon_add_data: Quillon::quillon-cli is missing; use find_package(Quillon) "
+                        "or add_subdirectory() of Quillon's source first")
+  endif()
+
+  set(format listing)
+  set(format_option)
+  if(DEFINED arg_FORMAT)
+    set(format "${arg_FORMAT}")
+    set(format_option --format "${arg_FORMAT}")
+  endif()
+  set(inverse_option)
+  if(arg_INVERSE)
+    set(inverse_option --inverse)
+  endif()
+  set(output_dir "${CMAKE_CURRENT_BINARY_DIR}")
+  if(arg_OUTPUT_DIR)
+    get_filename_component(output_dir "${arg_OUTPUT_DIR}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+  endif()
+
+  set(outputs)
+  foreach(picture IN LISTS arg_PICTURES)
+    get_filename_component(picture "${picture}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    _quillon_data_file_name("${format}" "${picture}" file_name)
+    set(output "${output_dir}/${file_name}")
+    if(output IN_LIST outputs)
+      message(FATAL_ERROR "quillon_add_data: two pictures of ${target} would both write ${output}; "
+                          "give them separate OUTPUT_DIRs")
+    endif()
+    list(APPEND outputs "${output}")
+    file(RELATIVE_PATH shown "${CMAKE_CURRENT_SOURCE_DIR}" "${picture}")
+    add_custom_command(
+      OUTPUT "${output}"
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${output_dir}"
+      COMMAND Quillon::quillon-cli convert ${format_option} ${inverse_option} -o "${output}" "${picture}"
+      DEPENDS "${picture}" Quillon::quillon-cli
+      COMMENT "Converting ${shown} to ${file_name}"
+      VERBATIM)
+  endforeach()
+
+  # One custom target per call, so that a target may take several calls.
+  set(data_target "${target}_quillon_data")
+  set(number 1)
+  while(TARGET "${data_target}")
+    math(EXPR number "${number} + 1")
+    set(data_target "${target}_quillon_data_${number}")
+  endwhile()
+  add_custom_target("${data_target}" DEPENDS ${outputs})
+  add_dependencies("${target}" "${data_target}")
+  set_property(TARGET "${target}" APPEND PROPERTY QUILLON_DATA_FILES ${outputs})
+  if(arg_OUTPUTS)
+    set(${arg_OUTPUTS} ${outputs} PARENT_SCOPE)
+  endif()
+endfunction()
