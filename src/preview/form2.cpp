@@ -54,6 +54,7 @@ Form2::Form2(SharedState& state, QWidget* owner) : QDialog(owner), state_(state)
     setWindowIcon(QuillonIcon());
     setFont(DialogFont());
     setPalette(WindowPalette());
+    // Closed by its close box or, as any dialog, by Escape.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(290, 232);
 
