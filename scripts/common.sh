@@ -30,9 +30,12 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 }
 
+# build_release [target...]: builds the targets named, or everything.
 build_release() {
   if [ ! -f build/CMakeCache.txt ]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "$@"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
   fi
-  cmake --build build --parallel "$(nproc)"
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  cmake --build build --parallel "$(nproc)" "${targets[@]}"
 }

@@ -1,13 +1,18 @@
 #include "app/browse_lists.h"
 
+#include "app/volumes.h"
+
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QStorageInfo>
-
-#include <algorithm>
+#include <QToolTip>
 
 namespace quillon {
 
@@ -19,6 +24,39 @@ bool Listable(const QString& path)
 {
     const QFileInfo info(path);
     return info.exists() && info.isDir() && info.isReadable() && info.isExecutable();
+}
+
+// A folder that is there but that the user may not open.
+bool Locked(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !(info.isReadable() && info.isExecutable());
+}
+
+// A list with the keyboard focus says so: a frame in the highlight colour just
+// inside its border, whatever the style draws (which is nothing, for most).
+void PaintFocusFrame(QAbstractItemView* view)
+{
+    if (!view->hasFocus())
+        return;
+    QPainter painter(view->viewport());
+    painter.setPen(QPen(view->palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(view->viewport()->rect()).adjusted(1, 1, -1, -1));
+}
+
+// A row whose name is cut short, by an ellipsis or by the list's edge, shows
+// the whole name as its tool tip; other rows show none.
+bool ShowCutName(QAbstractItemView* view, const QHelpEvent* event)
+{
+    const QModelIndex index = view->indexAt(event->pos());
+    const QRect shown = view->visualRect(index);
+    const bool cut = index.isValid() && (shown.width() < view->sizeHintForIndex(index).width() || shown.left() < 0 ||
+                                         shown.right() >= view->viewport()->width());
+    if (cut)
+        QToolTip::showText(event->globalPos(), index.data().toString(), view->viewport(), shown);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 }  // namespace
@@ -46,16 +84,11 @@ QString NearestReadableFolder(const QString& path)
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
-    QStringList roots;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+    for (const QString& root : UserVolumes(CurrentMountTable())) {
         // A volume is a folder to browse (containers also mount single files).
-        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
-            !roots.contains(volume.rootPath()))
-            roots << volume.rootPath();
+        if (QFileInfo(root).isDir())
+            addItem(QDir::toNativeSeparators(root), root);
     }
-    std::sort(roots.begin(), roots.end());
-    for (const QString& root : roots)
-        addItem(QDir::toNativeSeparators(root), root);
     // Before start-up points it elsewhere, the list shows the current volume.
     ShowDriveOf(QDir::currentPath());
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::Change);
@@ -110,6 +143,8 @@ bool DirList::SetPath(const QString& path)
     const QString folder = NearestReadableFolder(path);
     if (folder.isEmpty())
         return false;
+    if (Locked(path))
+        SayCannotOpen(path);
     if (folder == path_) {
         Rebuild();  // same folder: only its subfolders may have changed
         return true;
@@ -121,6 +156,34 @@ bool DirList::SetPath(const QString& path)
     Rebuild();
     emit Change();
     return true;
+}
+
+void DirList::SayCannotOpen(const QString& folder)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Folder Open Error"),
+                    QStringLiteral("The folder could not be opened:\n%1\n\nYou have no permission to open it.")
+                        .arg(QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath()))),
+                    QMessageBox::Ok, window());
+    box.exec();
+}
+
+void DirList::paintEvent(QPaintEvent* event)
+{
+    QTreeWidget::paintEvent(event);
+    PaintFocusFrame(this);
+}
+
+void DirList::scrollContentsBy(int dx, int dy)
+{
+    QTreeWidget::scrollContentsBy(dx, dy);
+    viewport()->update();  // the focus frame is not scrolled with the rows
+}
+
+bool DirList::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return ShowCutName(this, static_cast<QHelpEvent*>(event));
+    return QTreeWidget::viewportEvent(event);
 }
 
 void DirList::FolderChanged()
@@ -185,6 +248,35 @@ void FileList::SetPath(const QString& path)
         watcher_.addPath(path_);
     clear();
     Refresh();
+}
+
+void FileList::keyPressEvent(QKeyEvent* event)
+{
+    // Enter on a highlighted name does what a double-click does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !FileName().isEmpty()) {
+        emit DblClick();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void FileList::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    PaintFocusFrame(this);
+}
+
+void FileList::scrollContentsBy(int dx, int dy)
+{
+    QListWidget::scrollContentsBy(dx, dy);
+    viewport()->update();  // the focus frame is not scrolled with the rows
+}
+
+bool FileList::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return ShowCutName(this, static_cast<QHelpEvent*>(event));
+    return QListWidget::viewportEvent(event);
 }
 
 QString FileList::FileName() const

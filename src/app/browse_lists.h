@@ -33,7 +33,7 @@ private:
 // The current folder, the way up to it, and its subfolders. Opening one
 // (double-click or Enter) makes it current; every change of folder emits Change.
 // A folder that cannot be listed, or disappears while shown, gives way to the
-// nearest readable folder above it.
+// nearest readable folder above it; one the user has no permission for says so.
 class DirList : public QTreeWidget {
     Q_OBJECT
 public:
@@ -48,9 +48,13 @@ signals:
 protected:
     // Every level is always open: no expand marks.
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+    bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void Rebuild();
+    void SayCannotOpen(const QString& folder);
     void FolderChanged();
 
     QString path_;
@@ -58,7 +62,9 @@ private:
 };
 
 // The entries of one folder that match "*.bmp" in any case, in name order.
-// A single click highlights a name; a double-click emits DblClick.
+// A single click highlights a name; a double-click, or Enter on a highlighted
+// name, emits DblClick. Both lists frame themselves while they have the focus,
+// and show a name cut short whole in a tool tip.
 class FileList : public QListWidget {
     Q_OBJECT
 public:
@@ -71,6 +77,12 @@ public:
 
 signals:
     void DblClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void Refresh();

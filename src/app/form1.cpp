@@ -4,6 +4,8 @@
 #include "preview/form2.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QScreen>
 
@@ -39,6 +41,53 @@ void FitCaption(QWidget* control, const QString& text)
         font.setPointSizeF(font.pointSizeF() - 0.25);
         control->setFont(font);
     }
+}
+
+QPalette WindowPalette()
+{
+    // Every role in every group, so that nothing of a dark desktop palette shows through.
+    struct Role {
+        QPalette::ColorRole role;
+        QColor normal;
+        QColor disabled;
+    };
+    const QColor face(246, 246, 246);  // light enough for the green path to keep 4.5 : 1
+    const QColor grey(100, 100, 100);
+    const Role roles[] = {
+        {QPalette::WindowText, Qt::black, grey},
+        {QPalette::Button, face, face},
+        {QPalette::Light, Qt::white, Qt::white},
+        {QPalette::Midlight, QColor(232, 232, 232), QColor(232, 232, 232)},
+        {QPalette::Dark, QColor(160, 160, 160), QColor(160, 160, 160)},
+        {QPalette::Mid, QColor(184, 184, 184), QColor(184, 184, 184)},
+        {QPalette::Text, Qt::black, grey},
+        {QPalette::BrightText, Qt::white, Qt::white},
+        {QPalette::ButtonText, Qt::black, grey},
+        {QPalette::Base, Qt::white, face},
+        {QPalette::Window, face, face},
+        {QPalette::Shadow, QColor(105, 105, 105), QColor(105, 105, 105)},
+        {QPalette::Highlight, QColor(30, 100, 170), QColor(145, 145, 145)},
+        {QPalette::HighlightedText, Qt::white, Qt::white},
+        {QPalette::Link, QColor(0, 0, 192), grey},
+        {QPalette::LinkVisited, QColor(128, 0, 128), grey},
+        {QPalette::AlternateBase, face, face},
+        {QPalette::ToolTipBase, QColor(255, 255, 220), QColor(255, 255, 220)},
+        {QPalette::ToolTipText, Qt::black, Qt::black},
+        {QPalette::PlaceholderText, grey, grey},
+    };
+    QPalette palette;
+    for (const Role& role : roles) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            palette.setColor(group, role.role, role.normal);
+        palette.setColor(QPalette::Disabled, role.role, role.disabled);
+    }
+    return palette;
+}
+
+QString StartFolder(const QString& programFolder, const QString& workingFolder)
+{
+    const QFileInfo program(programFolder);
+    return program.isDir() && program.isWritable() ? programFolder : workingFolder;
 }
 
 void PathLabel::setText(const QString& text)
@@ -78,7 +127,8 @@ void PathLabel::paintEvent(QPaintEvent*)
     painter.drawText(box, flags, shown);
 }
 
-Form1::Form1(SharedState& state, QWidget* parent) : QWidget(parent), state_(state)
+Form1::Form1(SharedState& state, QWidget* parent)
+    : QWidget(parent), ProgramFolder(QCoreApplication::applicationDirPath()), state_(state)
 {
     LayOut();
 }
@@ -91,6 +141,7 @@ void Form1::LayOut()
     setWindowTitle(QStringLiteral("Quillon-0.1"));
     setWindowIcon(QuillonIcon());
     setFont(DialogFont());
+    setPalette(WindowPalette());
     setFixedSize(466, 545);
 
     const auto named = [](QWidget* control, const char* name, const QRect& place) {
@@ -221,9 +272,9 @@ void Form1::Init_Form()
                        "Quillon: two-colour pictures made into 122 x 32 LCD data tables"));
     ProgressPer->setText(QStringLiteral("0"));
 
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    Drive1->SetDriveOf(programFolder);  // a change of volume runs the browsing chain right here
-    Dir1->SetPath(programFolder);
+    const QString startFolder = StartFolder(ProgramFolder, QDir::currentPath());
+    Drive1->SetDriveOf(startFolder);  // a change of volume runs the browsing chain right here
+    Dir1->SetPath(startFolder);
 
     // The picture box: 127 x 37 pixels, centred across Frame1 and 150 twips
     // below its middle; worked in twips, in single precision.

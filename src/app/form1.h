@@ -27,6 +27,12 @@ QIcon QuillonIcon();
 QFont DialogFont();
 // Shrinks a control's font in quarter points until `text` fits its box.
 void FitCaption(QWidget* control, const QString& text);
+// The light control colours both windows are drawn in, whatever the desktop's
+// palette: the read-outs' fixed blue, green and grey stay readable on them.
+QPalette WindowPalette();
+// The folder the lists start in: the program's folder when the user can write
+// to it (a build, a portable copy), else the working folder (an installed copy).
+QString StartFolder(const QString& programFolder, const QString& workingFolder);
 
 // A label for a path: wraps at any character and, if even two lines are too
 // few, leaves out the middle; the whole path is in its tool tip.
@@ -63,6 +69,7 @@ public:
     Form2* PreviewWindow() const { return form2_; }
 
     // The window's own variables.
+    QString ProgramFolder;  // the folder of the running program, read by Init_Form
     RGBQUAD Palette0;
     RGBQUAD Palette1;
     QString ConvertStatus;

@@ -5,7 +5,6 @@
 #include "preview/listing_reader.h"
 
 #include <QDir>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 
@@ -55,6 +54,8 @@ Form2::Form2(SharedState& state, QWidget* owner) : QDialog(owner), state_(state)
     setWindowTitle(QStringLiteral("LCD Preview"));
     setWindowIcon(QuillonIcon());
     setFont(DialogFont());
+    setPalette(WindowPalette());
+    // Closed by its close box or, as any dialog, by Escape.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(290, 232);
 
@@ -84,15 +85,6 @@ void Form2::ReadListing()
             QMessageBox::Ok, this);
         box.exec();
     }
-}
-
-void Form2::keyPressEvent(QKeyEvent* event)
-{
-    // The window closes with its close box only, not with Escape.
-    if (event->key() == Qt::Key_Escape)
-        event->ignore();
-    else
-        QDialog::keyPressEvent(event);
 }
 
 void Form1::PreviewButton_Click()

@@ -43,9 +43,6 @@ public:
     QPushButton* ShowButton;
     DrawPosition Position;
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     SharedState& state_;
 };

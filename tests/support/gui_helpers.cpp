@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QFile>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace quillon::test {
 
@@ -48,6 +51,43 @@ std::unique_ptr<QObject> RecordNextBox(BoxSeen& seen)
             seen.icon = box->icon();
         },
         "QMessageBox");
+}
+
+std::unique_ptr<QObject> RecordEveryBox(QList<BoxSeen>& seen)
+{
+    auto owner = std::make_unique<QObject>();
+    auto* timer = new QTimer(owner.get());
+    QObject::connect(timer, &QTimer::timeout, timer, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.append({true, box->windowTitle(), box->text(), static_cast<int>(box->buttons().size()), box->icon()});
+        box->done(QDialog::Rejected);
+    });
+    timer->start(10);
+    return owner;
+}
+
+AsOrdinaryUser::AsOrdinaryUser()
+{
+    if (geteuid() != 0)
+        return;
+    // The real ids too, for access() checks them; the saved ones stay root's, to come back.
+    constexpr uid_t nobody = 65534;
+    ok_ = setresgid(nobody, nobody, 0) == 0 && setresuid(nobody, nobody, 0) == 0;
+    dropped_ = true;
+}
+
+AsOrdinaryUser::~AsOrdinaryUser()
+{
+    if (dropped_ && (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0))
+        qFatal("could not become root again");
+}
+
+bool Share(const QString& folder)
+{
+    return QFile::setPermissions(
+        folder, QFile::permissions(folder) | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
 }
 
 namespace {

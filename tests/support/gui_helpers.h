@@ -57,3 +57,29 @@ struct MainWindow {
 };
 
 }  // namespace quillon::test
+
+namespace quillon::test {
+
+// Records and closes every modal message box until the guard ends.
+[[nodiscard]] std::unique_ptr<QObject> RecordEveryBox(QList<BoxSeen>& seen);
+
+// Runs as an ordinary user while it lives: root may open and write any
+// folder, so tests of permissions drop to user "nobody" when run as root.
+// Folders the test makes must then let that user in (see Share).
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser();
+    ~AsOrdinaryUser();
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool dropped_ = false;
+    bool ok_ = true;
+};
+
+// Lets everyone into `folder` (and list it), so that AsOrdinaryUser can reach what lies inside.
+bool Share(const QString& folder);
+
+}  // namespace quillon::test
