@@ -1,5 +1,6 @@
 #include "app/browse_lists.h"
 
+#include "app/path_text.h"
 #include "app/volumes.h"
 
 #include <QDir>
@@ -14,23 +15,79 @@
 #include <QStorageInfo>
 #include <QToolTip>
 
+#include <unistd.h>
+#include <algorithm>
+#include <vector>
+
 namespace quillon {
 
 namespace {
 
-constexpr auto FolderOrder = QDir::Name | QDir::IgnoreCase;
+namespace fs = std::filesystem;
 
-bool Listable(const QString& path)
+bool IsFolder(const fs::path& path)
 {
-    const QFileInfo info(path);
-    return info.exists() && info.isDir() && info.isReadable() && info.isExecutable();
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+bool Listable(const fs::path& path)
+{
+    return IsFolder(path) && ::access(path.c_str(), R_OK | X_OK) == 0;
 }
 
 // A folder that is there but that the user may not open.
-bool Locked(const QString& path)
+bool Locked(const fs::path& path)
 {
-    const QFileInfo info(path);
-    return info.isDir() && !(info.isReadable() && info.isExecutable());
+    return IsFolder(path) && ::access(path.c_str(), R_OK | X_OK) != 0;
+}
+
+bool EndsWithBmp(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    const std::string end = name.substr(name.size() - 4);
+    return end[0] == '.' && (end[1] | 0x20) == 'b' && (end[2] | 0x20) == 'm' && (end[3] | 0x20) == 'p';
+}
+
+// A name in a list: as shown, and as the file system spells it, which need
+// not be UTF-8 (a name from an old disk, say); both lists carry the bytes.
+struct Entry {
+    QString shown;
+    fs::path name;
+};
+
+// The entries of `folder` that are folders, or picture files ("*.bmp" in any
+// case), through links, hidden ones left out, in name order, letters in either case.
+std::vector<Entry> Entries(const fs::path& folder, bool folders)
+{
+    std::vector<Entry> found;
+    std::error_code error;
+    for (fs::directory_iterator at(folder, error), end; !error && at != end; at.increment(error)) {
+        const fs::path name = at->path().filename();
+        if (name.native().empty() || name.native()[0] == '.')
+            continue;
+        std::error_code kind;
+        const fs::file_status status = fs::status(at->path(), kind);
+        if (folders ? !fs::is_directory(status) : !(fs::is_regular_file(status) && EndsWithBmp(name.native())))
+            continue;
+        found.push_back({ShownPath(name), name});
+    }
+    std::sort(found.begin(), found.end(), [](const Entry& a, const Entry& b) {
+        const int order = a.shown.compare(b.shown, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return found;
+}
+
+QByteArray Bytes(const fs::path& path)
+{
+    return QByteArray::fromStdString(path.native());
+}
+
+fs::path FromBytes(const QVariant& bytes)
+{
+    return fs::path(bytes.toByteArray().toStdString());
 }
 
 // A list with the keyboard focus says so: a frame in the highlight colour just
@@ -61,22 +118,19 @@ bool ShowCutName(QAbstractItemView* view, const QHelpEvent* event)
 
 }  // namespace
 
-QString NearestReadableFolder(const QString& path)
+fs::path NearestReadableFolder(const fs::path& path)
 {
-    QString folder = QDir::cleanPath(QDir(path).absolutePath());
+    std::error_code error;
+    fs::path folder = fs::absolute(path, error).lexically_normal();
+    if (folder.has_relative_path() && folder.filename().empty())
+        folder = folder.parent_path();  // "/a/b/" is "/a/b"
     for (;;) {
         if (Listable(folder))
             return folder;
-        QDir up(folder);
-        if (!up.cdUp()) {
-            // cdUp refuses a parent that is gone; step up by the name instead.
-            const QString parent = QFileInfo(folder).absolutePath();
-            if (parent == folder)
-                return {};
-            folder = parent;
-            continue;
-        }
-        folder = up.absolutePath();
+        const fs::path parent = folder.parent_path();
+        if (parent.empty() || parent == folder)
+            return {};
+        folder = parent;
     }
 }
 
@@ -134,14 +188,24 @@ DirList::DirList(QWidget* parent) : QTreeWidget(parent)
     setIndentation(10);
     setUniformRowHeights(true);
     connect(this, &QTreeWidget::itemActivated, this,
-            [this](QTreeWidgetItem* item) { SetPath(item->data(0, Qt::UserRole).toString()); });
+            [this](QTreeWidgetItem* item) { SetPath(FromBytes(item->data(0, Qt::UserRole))); });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &DirList::FolderChanged);
+}
+
+QString DirList::Path() const
+{
+    return ShownPath(path_);
 }
 
 bool DirList::SetPath(const QString& path)
 {
-    const QString folder = NearestReadableFolder(path);
-    if (folder.isEmpty())
+    return SetPath(FilePath(path));
+}
+
+bool DirList::SetPath(const fs::path& path)
+{
+    const fs::path folder = NearestReadableFolder(path);
+    if (folder.empty())
         return false;
     if (Locked(path))
         SayCannotOpen(path);
@@ -149,20 +213,21 @@ bool DirList::SetPath(const QString& path)
         Rebuild();  // same folder: only its subfolders may have changed
         return true;
     }
-    if (!path_.isEmpty())
-        watcher_.removePath(path_);
+    if (!path_.empty())
+        watcher_.removePath(ShownPath(path_));
     path_ = folder;
-    watcher_.addPath(path_);
+    watcher_.addPath(ShownPath(path_));  // a name that is not UTF-8 is not watched
     Rebuild();
     emit Change();
     return true;
 }
 
-void DirList::SayCannotOpen(const QString& folder)
+void DirList::SayCannotOpen(const fs::path& folder)
 {
+    std::error_code error;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Folder Open Error"),
                     QStringLiteral("The folder could not be opened:\n%1\n\nYou have no permission to open it.")
-                        .arg(QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath()))),
+                        .arg(QDir::toNativeSeparators(ShownPath(fs::absolute(folder, error).lexically_normal()))),
                     QMessageBox::Ok, window());
     box.exec();
 }
@@ -201,29 +266,28 @@ void DirList::Rebuild()
     const QIcon open = icons.icon(QFileIconProvider::Folder);
 
     // The way down from the root to the current folder, each a level deeper.
-    QStringList chain;
-    for (QDir dir(path_);;) {
-        chain.prepend(dir.absolutePath());
-        if (dir.isRoot() || !dir.cdUp())
+    std::vector<fs::path> chain;
+    for (fs::path folder = path_;; folder = folder.parent_path()) {
+        chain.insert(chain.begin(), folder);
+        if (folder.parent_path() == folder || folder.parent_path().empty())
             break;
     }
     QTreeWidgetItem* parentItem = nullptr;
-    for (const QString& folder : chain) {
-        const QString name = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QDir(folder).dirName();
+    for (const fs::path& folder : chain) {
+        const bool root = folder.parent_path() == folder;
         auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(this);
-        item->setText(0, name);
+        item->setText(0, root ? QDir::toNativeSeparators(ShownPath(folder)) : ShownPath(folder.filename()));
         item->setIcon(0, open);
-        item->setData(0, Qt::UserRole, folder);
+        item->setData(0, Qt::UserRole, Bytes(folder));
         parentItem = item;
     }
     QTreeWidgetItem* current = parentItem;
 
-    const QDir dir(path_);
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, FolderOrder)) {
+    for (const Entry& entry : Entries(path_, true)) {
         auto* item = new QTreeWidgetItem(current);
-        item->setText(0, name);
+        item->setText(0, entry.shown);
         item->setIcon(0, open);
-        item->setData(0, Qt::UserRole, dir.absoluteFilePath(name));
+        item->setData(0, Qt::UserRole, Bytes(path_ / entry.name));
     }
     expandAll();
     setCurrentItem(current);
@@ -239,13 +303,23 @@ FileList::FileList(QWidget* parent) : QListWidget(parent)
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FileList::Refresh);
 }
 
+QString FileList::Path() const
+{
+    return ShownPath(path_);
+}
+
 void FileList::SetPath(const QString& path)
 {
-    if (!path_.isEmpty())
-        watcher_.removePath(path_);
+    SetPath(quillon::FilePath(path));
+}
+
+void FileList::SetPath(const fs::path& path)
+{
+    if (!path_.empty())
+        watcher_.removePath(ShownPath(path_));
     path_ = path;
-    if (!path_.isEmpty())
-        watcher_.addPath(path_);
+    if (!path_.empty())
+        watcher_.addPath(ShownPath(path_));
     clear();
     Refresh();
 }
@@ -285,17 +359,30 @@ QString FileList::FileName() const
     return item && item->isSelected() ? item->text() : QString();
 }
 
+fs::path FileList::FilePath() const
+{
+    const QListWidgetItem* item = currentItem();
+    if (!item || !item->isSelected())
+        return {};
+    // A row put in by other means than a refresh has its text alone.
+    const QVariant bytes = item->data(Qt::UserRole);
+    return path_ / (bytes.isValid() ? FromBytes(bytes) : quillon::FilePath(item->text()));
+}
+
 void FileList::Refresh()
 {
     // Keep the highlighted name across a refresh of the same folder.
-    const QString highlighted = FileName();
-    const QStringList names = QDir(path_).entryList({Pattern()}, QDir::Files | QDir::NoDotAndDotDot, FolderOrder);
+    const QListWidgetItem* before = currentItem();
+    const QByteArray highlighted =
+        before && before->isSelected() ? before->data(Qt::UserRole).toByteArray() : QByteArray();
     const QSignalBlocker quiet(this);
     clear();
-    addItems(names);
-    const auto kept = findItems(highlighted, Qt::MatchExactly);
-    if (!highlighted.isEmpty() && !kept.isEmpty())
-        setCurrentItem(kept.first());
+    for (const Entry& entry : Entries(path_, false)) {
+        auto* item = new QListWidgetItem(entry.shown, this);
+        item->setData(Qt::UserRole, Bytes(entry.name));
+        if (!highlighted.isEmpty() && Bytes(entry.name) == highlighted)
+            setCurrentItem(item);
+    }
 }
 
 }  // namespace quillon

@@ -6,10 +6,12 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
+#include <filesystem>
+
 namespace quillon {
 
 // The nearest folder at or above `path` that exists and can be listed; empty if none.
-QString NearestReadableFolder(const QString& path);
+std::filesystem::path NearestReadableFolder(const std::filesystem::path& path);
 
 // Mounted volumes by their root paths. Changing the volume, by the user or in
 // code, emits Change at once.
@@ -38,8 +40,11 @@ class DirList : public QTreeWidget {
     Q_OBJECT
 public:
     explicit DirList(QWidget* parent = nullptr);
-    QString Path() const { return path_; }
+    // The folder as shown, and as the file system spells it (its name need not be UTF-8).
+    QString Path() const;
+    const std::filesystem::path& RawPath() const { return path_; }
     // Returns false, and changes nothing, when neither `path` nor any folder above it can be listed.
+    bool SetPath(const std::filesystem::path& path);
     bool SetPath(const QString& path);
 
 signals:
@@ -54,10 +59,10 @@ protected:
 
 private:
     void Rebuild();
-    void SayCannotOpen(const QString& folder);
+    void SayCannotOpen(const std::filesystem::path& folder);
     void FolderChanged();
 
-    QString path_;
+    std::filesystem::path path_;
     QFileSystemWatcher watcher_;
 };
 
@@ -69,10 +74,13 @@ class FileList : public QListWidget {
     Q_OBJECT
 public:
     explicit FileList(QWidget* parent = nullptr);
-    QString Path() const { return path_; }
+    QString Path() const;
+    void SetPath(const std::filesystem::path& path);
     void SetPath(const QString& path);
-    // The highlighted name, without folder; empty when none is.
+    // The highlighted name as shown, without folder; empty when none is.
     QString FileName() const;
+    // The highlighted file as the file system spells it; empty when none is.
+    std::filesystem::path FilePath() const;
     QString Pattern() const { return QStringLiteral("*.bmp"); }
 
 signals:
@@ -87,7 +95,7 @@ protected:
 private:
     void Refresh();
 
-    QString path_;
+    std::filesystem::path path_;
     QFileSystemWatcher watcher_;
 };
 

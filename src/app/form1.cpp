@@ -295,7 +295,7 @@ void Form1::Drive1_Change()
 
 void Form1::Dir1_Change()
 {
-    File1->SetPath(Dir1->Path());
+    File1->SetPath(Dir1->RawPath());
     Drive1->ShowDriveOf(Dir1->Path());  // going up past a mount point leaves its volume
 }
 

@@ -14,11 +14,6 @@ namespace quillon {
 
 namespace {
 
-QString JoinPath(const QString& folder, const QString& name)
-{
-    return QDir(folder).filePath(name);
-}
-
 // The platform's loader must see the same picture that our reading saw.
 bool LoaderAgrees(const QImage& image, const MonoPicture& picture)
 {
@@ -47,15 +42,14 @@ void Form1::ShowReadError(const QString& path, const QString& problem)
 
 void Form1::File1_DblClick()
 {
-    const QString folder = File1->Path();
-    const QString name = File1->FileName();
-    if (name.isEmpty())
+    // The name as the file system spells it, UTF-8 or not.
+    const std::filesystem::path file = File1->FilePath();
+    if (file.empty())
         return;
-    const QString path = JoinPath(folder, name);
+    const QString path = ShownPath(file);
 
     // The file is read once and closed; everything below works on these bytes,
     // so the picture shown and the picture converted cannot differ.
-    const std::filesystem::path file = FilePath(folder) / FilePath(name);
     std::string problemText;
     const std::optional<std::string> bytes = files::ReadStart(file, ReadLimit, "a picture file", problemText);
     PictureRead read;
@@ -101,8 +95,8 @@ void Form1::File1_DblClick()
     HeightValue->setText(QString::number(info.biHeight));
     WidthValue->setText(QString::number(info.biWidth));
     ColorValue->setText(QStringLiteral("%1 Bits  (%2 Colors)").arg(info.biBitCount).arg(1 << info.biBitCount));
-    pictureFolder_ = FilePath(folder);
-    pictureName_ = FilePath(name);
+    pictureFolder_ = file.parent_path();
+    pictureName_ = file.filename();
     picture_ = std::move(read.picture);
     Init_Selection();
 }

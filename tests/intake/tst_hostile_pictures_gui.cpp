@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <climits>
+#include <cstdio>
+#include <filesystem>
 
 using namespace quillon;
 using namespace quillon::test;
@@ -297,6 +299,53 @@ private slots:
         QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
         QCOMPARE(Contents(main.scratch.filePath("lcd_pic.txt")),
                  ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
+    }
+
+    // A folder and a picture whose names are not UTF-8 (from an old disk, say):
+    // listed, opened and converted by their bytes, shown with a stand-in mark.
+    void namesThatAreNotUtf8()
+    {
+        MainWindow main;
+        const std::filesystem::path folder = FilePath(main.scratch.path()) / "Bilder\xe4";
+        const std::filesystem::path picture = folder / "Logo\xff.bmp";
+        const std::filesystem::path listing = folder / "lcd_Logo\xff.txt";
+        QVERIFY(std::filesystem::create_directory(folder));
+        const BmpRecipe recipe = RandomPicture(5);
+        const QByteArray bytes = MakeBmp(recipe);
+        {
+            std::FILE* file = std::fopen(picture.c_str(), "wb");
+            QVERIFY(file);
+            std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), file);
+            std::fclose(file);
+        }
+        main.Browse(main.scratch.path());
+        const auto rows = main.form.Dir1->findItems(QStringLiteral("Bilder"), Qt::MatchStartsWith | Qt::MatchRecursive);
+        QCOMPARE(rows.size(), 1);
+        main.form.Dir1->setCurrentItem(rows.first());
+        QTest::keyClick(main.form.Dir1, Qt::Key_Return);  // opens it, as a user would
+        QCOMPARE(main.form.Dir1->RawPath(), folder);
+        QCOMPARE(main.form.File1->count(), 1);
+        const QString shown = main.form.File1->item(0)->text();
+        QVERIFY2(shown.startsWith("Logo") && shown.contains(QChar(0xFFFD)), qPrintable(shown));
+
+        const BoxSeen box = DoubleClick(main, shown);
+        QVERIFY2(!box.shown, qPrintable(box.text));
+        QVERIFY(Accepted(main.form));
+        QTest::mouseClick(main.form.ConvertButton, Qt::LeftButton);
+        QCOMPARE(main.form.StatusValue->text(), QStringLiteral("Successed"));
+        QVERIFY(std::filesystem::is_regular_file(listing));
+        std::string written;
+        {
+            std::FILE* file = std::fopen(listing.c_str(), "rb");
+            QVERIFY(file);
+            char piece[4096];
+            for (std::size_t got; (got = std::fread(piece, 1, sizeof piece, file)) > 0;)
+                written.append(piece, got);
+            std::fclose(file);
+        }
+        QCOMPARE(QByteArray::fromStdString(written),
+                 ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
+        std::filesystem::remove_all(folder);  // names QTemporaryDir cannot spell
     }
 
     // Spaces and letters beyond ASCII, in names the box shows and the listing takes.

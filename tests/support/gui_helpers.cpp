@@ -17,7 +17,7 @@ std::unique_ptr<QObject> WhenModal(std::function<void(QWidget* modal)> inspect, 
 {
     auto owner = std::make_unique<QObject>();
     auto* timer = new QTimer(owner.get());
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(20000);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, inspect, kind] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && !modal->inherits(kind))

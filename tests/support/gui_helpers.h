@@ -13,7 +13,8 @@ namespace quillon::test {
 
 // Waits (from a timer, while the caller is blocked in a modal window) for the
 // next modal window, hands it to `inspect`, then closes it. Gives up after
-// five seconds, so a missing window fails the test instead of hanging it.
+// twenty seconds (a busy machine is slow to show one), so a missing window
+// fails the test instead of hanging it.
 // Only a modal window of class `kind` counts (a message box over a dialog).
 // The watch ends with the returned guard, so it never outlives the test.
 [[nodiscard]] std::unique_ptr<QObject> WhenModal(std::function<void(QWidget* modal)> inspect,
