@@ -20,9 +20,9 @@ struct ConvertOptions {
     std::vector<std::filesystem::path> inputs;  // pictures or tables; "-" is standard input
     const Format* format = nullptr;             // what to write
     std::string label;                          // before the data, or the C array's name
-    bool inverse = false;  // light the pixels of the second colour-table entry
-    bool check = false;    // write nothing, compare with the files on disk
-    bool quiet = false;    // print no paths
+    bool inverse = false;                       // light the pixels of the second colour-table entry
+    bool check = false;                         // write nothing, compare with the files on disk
+    bool quiet = false;                         // print no paths
     bool hasOutput = false;
     std::filesystem::path output;  // "-" for standard output
 };

@@ -102,9 +102,8 @@ private slots:
 
         const CliRun run = RunCli({"convert", main.scratch.filePath("Big.bmp")});
         QCOMPARE(run.exitCode, 2);
-        QCOMPARE(QString::fromUtf8(run.err),
-                 QStringLiteral("quillon-cli: %1: %2: %3: %4\n")
-                     .arg(main.scratch.filePath("Big.bmp"), found, box.title, oneLine));
+        QCOMPARE(QString::fromUtf8(run.err), QStringLiteral("quillon-cli: %1: %2: %3: %4\n")
+                                                 .arg(main.scratch.filePath("Big.bmp"), found, box.title, oneLine));
         QVERIFY(!QFileInfo::exists(main.scratch.filePath("lcd_Big.txt")));
 #endif
     }
