@@ -85,29 +85,22 @@ int OpenThrough(const char* name, const char* path, int flags, mode_t mode)
 
 extern "C" {
 
-int open(const char* path, int flags, ...)
-{
-    mode_t mode = 0;
-    if (flags & O_CREAT) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
+// open and open64 alike: the mode is there only when a file may be created.
+#define QUILLON_OPEN(name)                                      \
+    int name(const char* path, int flags, ...)                  \
+    {                                                           \
+        mode_t mode = 0;                                        \
+        if (flags & O_CREAT) {                                  \
+            va_list arguments;                                  \
+            va_start(arguments, flags);                         \
+            mode = static_cast<mode_t>(va_arg(arguments, int)); \
+            va_end(arguments);                                  \
+        }                                                       \
+        return OpenThrough(#name, path, flags, mode);           \
     }
-    return OpenThrough("open", path, flags, mode);
-}
-
-int open64(const char* path, int flags, ...)
-{
-    mode_t mode = 0;
-    if (flags & O_CREAT) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = static_cast<mode_t>(va_arg(arguments, int));
-        va_end(arguments);
-    }
-    return OpenThrough("open64", path, flags, mode);
-}
+QUILLON_OPEN(open)
+QUILLON_OPEN(open64)
+#undef QUILLON_OPEN
 
 ssize_t write(int fd, const void* bytes, size_t size)
 {
