@@ -1,11 +1,13 @@
-// ReplaceFileDurably and Utf8Arguments on Windows (run under Wine here). Plain
+// files::ReplaceFile and Utf8Arguments on Windows (run under Wine here). Plain
 // C++: Qt Test does not come for Windows from Debian. Exit code 0 when every
 // row passes; each failing row is named on stderr.
 //   tst_replace_windows "Grüße ☺"   (the argument checks Utf8Arguments)
-#include "files/replace_windows.h"
+#include "files/replace_file.h"
 #include "files/windows_arguments.h"
 
 #include <windows.h>
+// windows.h names ReplaceFileA so; this is files::ReplaceFile.
+#undef ReplaceFile
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +21,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using quillon::files::Place;
 
 int failures = 0;
 
@@ -70,12 +74,16 @@ struct Row {
     const char* name;
     const char* existing;  // what the target holds before, nullptr: no file
     const char* target;    // as the user types it; relative to the row's folder
-    const char* file;      // the file that must hold the outcome, relative to the row's folder
+    const char* file;      // the file that must hold the outcome, relative to the row's folder; nullptr: a device
     const char* bytes;
     const char* reason;     // expected failure reason; nullptr: success, "": any reason (the system's words)
     bool heldOpen = false;  // another program holds the earlier file open, sharing read only
-    bool hidden = false;    // the earlier file is hidden, which its replacement keeps
+    DWORD attributes = 0;   // of the earlier file: hidden is kept, read-only refuses
+    Place place = Place::Derived;
 };
+
+constexpr const char* DeviceRefused =
+    "A device, pipe or socket of that name is in the way; only a regular file is replaced.";
 
 const Row rows[] = {
     {"new file", nullptr, "lcd_pic.txt", "lcd_pic.txt", "DB 00H;\r\n", nullptr},
@@ -88,7 +96,13 @@ const Row rows[] = {
     {"folder in the way", nullptr, "lcd_dir.txt", "lcd_dir.txt", "DB 06H;\r\n", "A folder of that name is in the way."},
     {"missing folder", nullptr, "absent\\lcd_pic.txt", "absent\\lcd_pic.txt", "DB 07H;\r\n", ""},
     {"earlier listing held open", "old\r\n", "lcd_pic.txt", "lcd_pic.txt", "DB 08H;\r\n", "", true},
-    {"hidden earlier listing", "old\r\n", "lcd_pic.txt", "lcd_pic.txt", "DB 09H;\r\n", nullptr, false, true},
+    {"hidden earlier listing", "old\r\n", "lcd_pic.txt", "lcd_pic.txt", "DB 09H;\r\n", nullptr, false,
+     FILE_ATTRIBUTE_HIDDEN},
+    {"read-only earlier listing", "old\r\n", "lcd_pic.txt", "lcd_pic.txt", "DB 0AH;\r\n", "", false,
+     FILE_ATTRIBUTE_READONLY},
+    {"device for a made-up name", nullptr, "NUL", nullptr, "DB 0BH;\r\n", DeviceRefused},
+    {"device in a folder for a made-up name", nullptr, "sub\\nul", nullptr, "DB 0CH;\r\n", DeviceRefused},
+    {"device given by name", nullptr, "NUL", nullptr, "DB 0DH;\r\n", nullptr, false, 0, Place::Given},
 };
 
 }  // namespace
@@ -112,21 +126,21 @@ int main()
         fs::create_directories(folder / "sub");
         fs::create_directories(folder / "lcd_dir.txt");
         fs::current_path(folder);
-        const fs::path file = folder / FromUtf8(row.file);
+        const fs::path file = row.file ? folder / FromUtf8(row.file) : fs::path();
         if (row.existing)
             Put(file, row.existing);
 
-        if (row.hidden)
-            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        if (row.attributes)
+            SetFileAttributesW(file.c_str(), row.attributes);
         const HANDLE holder = row.heldOpen ? CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                                            : INVALID_HANDLE_VALUE;
 
-        const std::string reason = quillon::ReplaceFileDurably(FromUtf8(row.target), row.bytes);
+        const std::string reason = quillon::files::ReplaceFile(FromUtf8(row.target), row.bytes, row.place);
 
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
-        if (row.hidden) {
+        if (row.attributes & FILE_ATTRIBUTE_HIDDEN) {
             const DWORD attributes = GetFileAttributesW(file.c_str());
             Check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN), row.name,
                   "the replacement lost the earlier file's attributes");
@@ -135,13 +149,15 @@ int main()
         if (row.reason) {
             Check(*row.reason ? reason == row.reason : !reason.empty(), row.name,
                   "reason \"" + reason + "\", expected \"" + row.reason + "\"");
-            const auto now = Contents(file);
+            const auto now = row.file ? Contents(file) : std::nullopt;
             Check(row.existing ? now == std::string(row.existing) : !now || fs::is_directory(file), row.name,
                   "the earlier file changed");
         } else {
             Check(reason.empty(), row.name, "failed: " + reason);
-            Check(Contents(file) == std::string(row.bytes), row.name, "wrong contents");
+            Check(!row.file || Contents(file) == std::string(row.bytes), row.name, "wrong contents");
         }
+        if (row.attributes & FILE_ATTRIBUTE_READONLY)
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         for (const fs::path& written : {folder, folder / "sub"})
             for (const auto& stray : Strays(written))
                 Check(false, row.name, "left behind: " + stray);
