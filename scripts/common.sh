@@ -27,7 +27,7 @@ ensure_packages() {
   echo "Installing:" $missing
   apt-get update -qq
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq $missing
 }
 
 # build_release [target...]: builds the targets named, or everything.

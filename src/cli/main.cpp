@@ -12,6 +12,8 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "files/windows_arguments.h"
+
 #include <fcntl.h>
 #include <io.h>
 #endif
@@ -174,8 +176,21 @@ int Run(int argc, char** argv)
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
-    // Tables and pictures go to standard output byte for byte.
+    // Tables and pictures go to standard output byte for byte, and messages
+    // end their lines with "\n" as on Linux.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // The arguments as UTF-8 from the wide command line: argv holds them in
+    // the ANSI code page, which loses every name outside it.
+    std::vector<std::string> arguments = Utf8Arguments();
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    if (!arguments.empty()) {
+        argc = static_cast<int>(arguments.size());
+        argv = pointers.data();
+    }
 #endif
     try {
         return Run(argc, argv);

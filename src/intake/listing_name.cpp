@@ -38,9 +38,16 @@ std::filesystem::path ListingFileName(const std::filesystem::path& pictureName)
 std::filesystem::path ListingPath(const std::filesystem::path& folder, const std::filesystem::path& pictureName)
 {
     Native path = folder.native();
-    const auto separator = std::filesystem::path::preferred_separator;
-    if (!path.empty() && path.back() != separator && path.back() != '/')
-        path += separator;
+#ifdef _WIN32
+    // Always "\" between folder and name, as the tool has always made it: at a
+    // drive root ("C:\") that makes two in a row, which Windows reads as one.
+    // Not after a bare drive ("C:pic.bmp"), whose folder is that drive's current one.
+    if (!path.empty() && path.back() != ':')
+        path += L'\\';
+#else
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+#endif
     static constexpr Char Prefix[] = {'l', 'c', 'd', '_'};
     path.append(Prefix, 4);
     return path + ListingFileName(pictureName).native();

@@ -11,7 +11,8 @@ namespace quillon {
 std::filesystem::path ListingFileName(const std::filesystem::path& pictureName);
 
 // The picture's folder, then "lcd_" and the converted name, joined with the
-// platform's separator (not doubled at a root folder).
+// platform's separator: on Linux "/", not doubled at the root; on Windows
+// always "\", so a picture at a drive root gives "C:\\lcd_x.txt".
 std::filesystem::path ListingPath(const std::filesystem::path& folder, const std::filesystem::path& pictureName);
 
 }  // namespace quillon

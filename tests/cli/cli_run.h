@@ -35,10 +35,40 @@ struct CliRun {
     }
 };
 
+// The command that runs the tool under test: the Linux quillon-cli built here,
+// or a prefix and a program (scripts/wine-run and quillon-cli.exe), as the
+// build set it (QUILLON_CLI_COMMAND, words joined with "|").
+inline QStringList CliCommand()
+{
+#ifdef QUILLON_CLI_COMMAND
+    return QString::fromUtf8(QUILLON_CLI_COMMAND).split(QLatin1Char('|'));
+#else
+    return {QStringLiteral(QUILLON_CLI_PATH)};
+#endif
+}
+
+// The tool's own file, without a prefix.
 inline QString CliPath()
 {
-    return QStringLiteral(QUILLON_CLI_PATH);
+    return CliCommand().last();
 }
+
+// True when the tool under test is the Windows build (run under Wine). Tests of
+// what only Linux has skip themselves then, saying why.
+inline bool OnWindows()
+{
+#ifdef QUILLON_CLI_ON_WINDOWS
+    return true;
+#else
+    return false;
+#endif
+}
+
+#define QUILLON_SKIP_ON_WINDOWS(why)       \
+    do {                                   \
+        if (quillon::test::OnWindows())    \
+            QSKIP("not on Windows: " why); \
+    } while (false)
 
 // One run with everything a test may set up around it.
 struct CliCall {
@@ -49,6 +79,8 @@ struct CliCall {
     QString swapForFifo = {};  // QUILLON_SWAP_FOR_FIFO, the same
     rlim_t addressSpace = 0;   // a limit on the child's memory, when not 0
     QString shell = {};        // when set, run "/bin/sh -c SHELL" with $0 the tool, for names no QString can hold
+                               // (with a prefix, $0 is its first word and the rest come first in "$@")
+    bool asPrinted = false;    // the Windows build's "\lcd_" left as it printed it
 };
 
 inline CliRun RunCli(const CliCall& call)
@@ -57,6 +89,9 @@ inline CliRun RunCli(const CliCall& call)
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+#ifdef QUILLON_WINEPREFIX
+    environment.insert(QStringLiteral("QUILLON_WINEPREFIX"), QStringLiteral(QUILLON_WINEPREFIX));
+#endif
     for (const QString& name : call.extra.keys())
         environment.insert(name, call.extra.value(name));
     if (!call.fault.isEmpty() || !call.swapForFifo.isEmpty()) {
@@ -86,10 +121,11 @@ inline CliRun RunCli(const CliCall& call)
                 std::signal(signal, SIG_DFL);
         }
     });
+    const QStringList command = CliCommand();
     if (call.shell.isEmpty())
-        process.start(CliPath(), call.arguments);
+        process.start(command.first(), command.mid(1) + call.arguments);
     else
-        process.start(QStringLiteral("/bin/sh"), QStringList{"-c", call.shell, CliPath()} + call.arguments);
+        process.start(QStringLiteral("/bin/sh"), QStringList{"-c", call.shell} + command + call.arguments);
     CliRun run;
     run.started = process.waitForStarted(10000);
     process.closeWriteChannel();
@@ -102,6 +138,13 @@ inline CliRun RunCli(const CliCall& call)
     run.exitCode = run.killed ? -1 : process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
+    if (OnWindows() && !call.asPrinted) {
+        // The Windows build joins a folder and a name it made with "\"; the
+        // tests give Unix folders and expect "/" there (tst_cli_windows.cpp
+        // checks the Windows spelling itself).
+        run.out.replace("\\lcd_", "/lcd_");
+        run.err.replace("\\lcd_", "/lcd_");
+    }
     return run;
 }
 

@@ -166,6 +166,8 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QByteArray, message);
+        if (kind == "pipe")
+            QUILLON_SKIP_ON_WINDOWS("Wine opens a Unix named pipe as a file that has no end yet");
         QTemporaryDir folder;
         QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(RandomPicture(3))));
         if (kind == "folder")

@@ -268,7 +268,8 @@ private slots:
         QCOMPARE(run.ErrLines().size(), 1);
         const QByteArray prefix = "quillon-cli: " + QFile::encodeName(listing) + ": ";
         QVERIFY2(run.ErrLines()[0].startsWith(prefix + "cannot be written: "), run.err.constData());
-        if (!reason.isEmpty())
+        // The system's words, such as "File name too long", are Wine's own on Windows.
+        if (!reason.isEmpty() && !(OnWindows() && obstacle == "none"))
             QCOMPARE(run.ErrLines()[0], prefix + reason);
         QCOMPARE(run.OutLines(), QByteArrayList({QFile::encodeName(folder.filePath("lcd_ok.txt"))}));
         QCOMPARE(FolderEntries(folder.path()), Sorted(before + QStringList{"lcd_ok.txt"}));

@@ -1,0 +1,241 @@
+// quillon-cli.exe under Wine (built in only when the tool under test is the
+// Windows build): the same files as the Linux build writes, Windows paths
+// (drive letters, forward slashes, UNC shares, a drive's root, names beyond
+// the ANSI code page), and an earlier listing kept when a write fails.
+#include "cli/cli_run.h"
+#include "support/bmp_maker.h"
+#include "support/test_main.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+// Pictures whose names exercise the listing name: case, ".bmp" twice, none,
+// letters beyond ASCII.
+const QStringList Pictures{"logo.bmp", "LOGO2.BMP", "a.bmp.Bmp", "plain.dib", "Grüße ☺.bmp"};
+
+void MakePictures(const QString& folder)
+{
+    unsigned seed = 70;
+    for (const QString& name : Pictures)
+        QVERIFY(WriteFile(folder + "/" + name, MakeBmp(RandomPicture(seed++))));
+}
+
+// Every file in a folder and its bytes.
+QMap<QString, QByteArray> Contents(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : FolderEntries(folder))
+        files.insert(name, FileBytes(folder + "/" + name));
+    return files;
+}
+
+// The Linux build, built beside the tests.
+CliRun RunLinux(const QStringList& arguments, const QString& folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(QUILLON_CLI_PATH), arguments);
+    CliRun run;
+    run.started = process.waitForStarted(10000);
+    run.started = run.started && process.waitForFinished(30000);
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// A Unix path as Windows names it on Wine's drive Z:.
+QString OnDriveZ(const QString& path)
+{
+    return "Z:" + QString(path).replace('/', '\\');
+}
+
+// Makes `link` in Wine's dosdevices lead to `folder`: a drive ("q:") or a
+// share ("unc/quillon/share"). Wine has no SMB client; its UNC paths go
+// through these links, so \\quillon\share is a share to Windows programs.
+bool LinkInPrefix(const QString& link, const QString& folder)
+{
+    const QString path = QStringLiteral(QUILLON_WINEPREFIX) + "/dosdevices/" + link;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
+    return QFile::link(folder, path);
+}
+
+}  // namespace
+
+class CliWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The same pictures give the same files, byte for byte, from both builds:
+    // every format, beside the pictures and on standard output.
+    void sameFilesAsLinuxBuild_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        for (const char* format : {"listing", "a51", "as31", "sdas", "c", "bin", "bmp"})
+            QTest::newRow(format) << QStringList{"--format", format};
+        QTest::newRow("listing, Inverse") << QStringList{"--inverse"};
+        QTest::newRow("a51 with a label") << QStringList{"-f", "a51", "--label", "Logo_1"};
+    }
+    void sameFilesAsLinuxBuild()
+    {
+        QFETCH(QStringList, options);
+        QTemporaryDir linux, windows;
+        MakePictures(linux.path());
+        MakePictures(windows.path());
+        const QStringList arguments = QStringList{"convert", "--quiet"} + options + Pictures;
+
+        const CliRun fromLinux = RunLinux(arguments, linux.path());
+        const CliRun fromWindows = RunCli(arguments, windows.path());
+
+        QCOMPARE(fromLinux.exitCode, 0);
+        QCOMPARE(fromWindows.err, fromLinux.err);
+        QCOMPARE(fromWindows.exitCode, 0);
+        const auto expected = Contents(linux.path());
+        QCOMPARE(expected.size(), 2 * Pictures.size());
+        QCOMPARE(Contents(windows.path()), expected);
+
+        const QStringList toStdout = QStringList{"convert", "-o", "-"} + options + QStringList{"logo.bmp"};
+        const CliRun linuxOut = RunLinux(toStdout, linux.path());
+        QVERIFY(!linuxOut.out.isEmpty());
+        QCOMPARE(RunCli(toStdout, windows.path()).out, linuxOut.out);
+    }
+
+    // A picture named in any way Windows names files: its listing is written
+    // beside it and named folder + "\lcd_" + name, as the tool always named it.
+    void windowsPaths_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("picture");
+        for (const char* how :
+             {"drive letter", "forward slashes", "relative", "UNC share", "UNC, forward slashes", "drive root"}) {
+            QTest::addRow("%s", how) << how << "pic.bmp";
+            QTest::addRow("%s, non-ASCII", how) << how << "Grüße ☺.bmp";
+        }
+    }
+    void windowsPaths()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, picture);
+        QTemporaryDir folder;
+        const BmpRecipe recipe = RandomPicture(90);
+        QVERIFY(WriteFile(folder.filePath(picture), MakeBmp(recipe)));
+        const QString listing = "lcd_" + QString(picture).replace(".bmp", ".txt");
+
+        QString given;  // the picture as the user names it
+        QString shown;  // the listing as the tool names it
+        if (how == "drive letter") {
+            given = OnDriveZ(folder.filePath(picture));
+            shown = OnDriveZ(folder.path()) + "\\" + listing;
+        } else if (how == "forward slashes") {
+            given = "Z:" + folder.filePath(picture);
+            shown = "Z:" + folder.path() + "\\" + listing;
+        } else if (how == "relative") {
+            given = "./" + picture;
+            shown = ".\\" + listing;
+        } else if (how.startsWith("UNC")) {
+            QVERIFY(LinkInPrefix("unc/quillon/share", folder.path()));
+            given = "\\\\quillon\\share\\" + picture;
+            shown = "\\\\quillon\\share\\" + listing;
+            if (how.contains("forward")) {
+                given = "//quillon/share/" + picture;
+                shown = "//quillon/share\\" + listing;
+            }
+        } else if (how == "drive root") {
+            // Drive Q: is the folder; at its root the two separators stand as
+            // the tool has always written them, and Windows reads them as one.
+            QVERIFY(LinkInPrefix("q:", folder.path()));
+            given = "Q:\\" + picture;
+            shown = "Q:\\\\" + listing;
+        }
+
+        const CliRun run = RunCli(CliCall{.arguments = {"convert", given}, .folder = folder.path(), .asPrinted = true});
+
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, shown.toUtf8() + "\n");
+        QCOMPARE(FileBytes(folder.filePath(listing)),
+                 ExpectedListing([&](int x, int y) { return recipe.index(x, y) == 0; }));
+        QCOMPARE(FolderEntries(folder.path()), Sorted({picture, listing}));
+        const CliRun check = RunCli({"convert", "--check", given}, folder.path());
+        QCOMPARE(check.err, QByteArray());
+        QCOMPARE(check.exitCode, 0);
+    }
+
+    // A write that fails leaves the earlier listing as it was, and no
+    // temporary file; the other pictures are converted all the same.
+    void earlierListingSurvivesFailedWrite_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QByteArray>("reason");  // empty: the system's words, which Wine and Windows word apart
+        QTest::newRow("read-only earlier listing") << "read-only" << QByteArray();
+        QTest::newRow("a folder of that name") << "folder" << QByteArray("A folder of that name is in the way.");
+        QTest::newRow("a folder, named with a drive letter")
+            << "folder, drive letter" << QByteArray("A folder of that name is in the way.");
+    }
+    void earlierListingSurvivesFailedWrite()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QByteArray, reason);
+        QTemporaryDir folder;
+        QVERIFY(WriteFile(folder.filePath("f.bmp"), MakeBmp(RandomPicture(91))));
+        QVERIFY(WriteFile(folder.filePath("ok.bmp"), MakeBmp(RandomPicture(92))));
+        const QString listing = folder.filePath("lcd_f.txt");
+        const QByteArray earlier = "        DB 00H;\r\n";
+        if (obstacle == "read-only") {
+            QVERIFY(WriteFile(listing, earlier));
+            QVERIFY(QFile::setPermissions(listing, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        } else {
+            QVERIFY(QDir().mkdir(listing));
+        }
+        const QStringList before = FolderEntries(folder.path());
+        const bool drive = obstacle.contains("drive");
+        const QString picture = drive ? OnDriveZ(folder.filePath("f.bmp")) : folder.filePath("f.bmp");
+
+        const CliRun run =
+            RunCli(CliCall{.arguments = {"convert", picture, folder.filePath("ok.bmp")}, .asPrinted = true});
+
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.ErrLines().size(), 1);
+        const QByteArray prefix =
+            "quillon-cli: " + (drive ? OnDriveZ(folder.path()) : folder.path()).toUtf8() + "\\lcd_f.txt: ";
+        QVERIFY2(run.ErrLines()[0].startsWith(prefix + "cannot be written: "), run.err.constData());
+        if (!reason.isEmpty())
+            QCOMPARE(run.ErrLines()[0], prefix + "cannot be written: " + reason);
+        QCOMPARE(run.OutLines(), QByteArrayList({folder.path().toUtf8() + "\\lcd_ok.txt"}));
+        QCOMPARE(FolderEntries(folder.path()), Sorted(before + QStringList{"lcd_ok.txt"}));
+        if (obstacle == "read-only")
+            QCOMPARE(FileBytes(listing), earlier);
+    }
+
+    // NUL is Windows' null device: given with --output it is written into,
+    // as a command prompt's "> NUL" would, and no file of that name appears.
+    void givenNulIsWrittenInto_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("NUL") << "NUL";
+        QTest::newRow("nul, lower case") << "nul";
+        QTest::newRow("\\\\.\\NUL") << "\\\\.\\NUL";
+    }
+    void givenNulIsWrittenInto()
+    {
+        QFETCH(QString, output);
+        QTemporaryDir folder;
+        QVERIFY(WriteFile(folder.filePath("pic.bmp"), MakeBmp(RandomPicture(93))));
+
+        const CliRun run = RunCli({"convert", "-o", output, "pic.bmp"}, folder.path());
+
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, output.toUtf8() + "\n");
+        QCOMPARE(FolderEntries(folder.path()), QStringList{"pic.bmp"});
+    }
+};
+
+QUILLON_TEST(CliWindowsTest);
+
+#include "tst_cli_windows.moc"
