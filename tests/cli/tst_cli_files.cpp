@@ -449,21 +449,27 @@ private slots:
     void hugeListingInBoundedMemory_data()
     {
         QTest::addColumn<bool>("lineEnds");
-        QTest::newRow("one line of 256 MiB") << false;
-        QTest::newRow("256 lines of 1 MiB") << true;
+        QTest::newRow("one line") << false;
+        QTest::newRow("256 lines") << true;
     }
     void hugeListingInBoundedMemory()
     {
         QFETCH(bool, lineEnds);
         QTemporaryDir folder;
         const QString listing = folder.filePath("lcd_huge.txt");
+        // 256 MiB, four times the memory the process may have; a sixteenth of
+        // that in a sanitizer build, which reads some fifty times slower.
+#if defined(__SANITIZE_ADDRESS__)
+        constexpr off_t Size = off_t{16} << 20;
+#else
         constexpr off_t Size = off_t{256} << 20;
+#endif
         {
             // Sparse: no disk is used for the zero bytes.
             const int fd = ::open(Name(listing).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             QVERIFY(fd >= 0);
             QCOMPARE(::ftruncate(fd, Size), 0);
-            for (off_t at = (off_t{1} << 20) - 1; lineEnds && at < Size; at += off_t{1} << 20)
+            for (off_t at = Size / 256 - 1; lineEnds && at < Size; at += Size / 256)
                 QCOMPARE(::pwrite(fd, "\n", 1, at), ssize_t{1});
             ::close(fd);
         }
