@@ -36,7 +36,7 @@ inline constexpr char Expansions[16][4] = {
     {'1', '1', '0', '0'}, {'1', '1', '0', '1'}, {'1', '1', '1', '0'}, {'1', '1', '1', '1'},
 };
 // 0 .. 15 for a hexadecimal digit in either case, otherwise -1.
-constexpr int HexValue(char c)
+constexpr int HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -45,6 +45,22 @@ constexpr int HexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+// The same looked up, for the reading of every character.
+struct HexValueTable {
+    signed char values[256];
+};
+constexpr HexValueTable MakeHexValues()
+{
+    HexValueTable table{};
+    for (int c = 0; c < 256; ++c)
+        table.values[c] = static_cast<signed char>(HexDigitValue(static_cast<char>(c)));
+    return table;
+}
+inline constexpr HexValueTable HexValues = MakeHexValues();
+constexpr int HexValue(char c)
+{
+    return HexValues.values[static_cast<unsigned char>(c)];
 }
 }  // namespace detail
 
@@ -67,7 +83,8 @@ public:
 
     void Feed(std::string_view text)
     {
-        for (const char c : text) {
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const char c = text[at];
             if (c == '\r') {
                 EndLine();
                 afterCarriageReturn_ = true;
@@ -80,17 +97,19 @@ public:
                 continue;
             }
             afterCarriageReturn_ = false;
-            // Positions 1 to 11 are cut; a later one is kept once two more have
-            // come, which proves it is not among the last two.
-            if (++facts_.length <= CutFront)
-                continue;
-            if (held_ < 2) {
-                ahead_[held_++] = c;
-                continue;
+            // A line that starts here and ends in this piece is tried whole
+            // first: the writer's lines decode straight to bytes.
+            if (facts_.length == 0) {
+                std::size_t end = at;
+                while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+                    ++end;
+                if (end < text.size() && WholeLine(text.substr(at, end - at))) {
+                    afterCarriageReturn_ = text[end] == '\r';
+                    at = end;
+                    continue;
+                }
             }
-            Kept(ahead_[0]);
-            ahead_[0] = ahead_[1];
-            ahead_[1] = c;
+            Take(c);
         }
     }
 
@@ -105,6 +124,56 @@ public:
 private:
     static constexpr std::uint64_t CutFront = 11;
     static constexpr std::size_t FlushAt = 4096;  // a multiple of 8
+
+    // One character of a line, not a line end.
+    void Take(char c)
+    {
+        // Positions 1 to 11 are cut; a later one is kept once two more have
+        // come, which proves it is not among the last two.
+        if (++facts_.length <= CutFront)
+            return;
+        if (held_ < 2) {
+            ahead_[held_++] = c;
+            return;
+        }
+        Kept(ahead_[0]);
+        ahead_[0] = ahead_[1];
+        ahead_[1] = c;
+    }
+
+    // Reads and ends a whole line, without its end, whose kept part is items
+    // of two hexadecimal digits joined by "H," (either case), as the writer
+    // writes them: then its bit string is each item's 8 binary digits. Any
+    // other line is left to the character by character reading (false).
+    bool WholeLine(std::string_view line)
+    {
+        if (line.size() < CutFront + 2)
+            return false;
+        const std::string_view kept = line.substr(CutFront, line.size() - CutFront - 2);
+        if (kept.size() % 4 != 2)
+            return false;
+        for (std::size_t at = 0; at < kept.size(); at += 4) {
+            if (detail::HexValue(kept[at]) < 0 || detail::HexValue(kept[at + 1]) < 0)
+                return false;
+            if (at + 2 < kept.size() && ((kept[at + 2] != 'H' && kept[at + 2] != 'h') || kept[at + 3] != ','))
+                return false;
+        }
+        const std::size_t items = kept.size() / 4 + 1;
+        facts_.length = line.size();
+        facts_.bits = items * Page;
+        const char* const digits = kept.data();
+        WalkBytes(
+            state_, position_, items,
+            [digits](std::size_t item) {
+                return detail::HexValue(digits[item * 4]) * 16 + detail::HexValue(digits[item * 4 + 1]);
+            },
+            surface_);
+        ++facts_.number;
+        if (onLine)
+            onLine(facts_);
+        facts_ = LineFacts{facts_.number};
+        return true;
+    }
 
     void Kept(char c)
     {
