@@ -77,10 +77,22 @@ std::string WriteListing(SharedState& state, RgbValue onColour, Pixel&& pixel, P
     if constexpr (std::is_constructible_v<bool, Progress>)
         showProgress = static_cast<bool>(progress);
 
-    // One line at a time in a buffer of its own, appended whole.
+    // A line's bytes are kept apart from its text until the line is full:
+    // with no store into memory that may be seen, the compiler keeps the
+    // picture's colours at hand across the columns.
+    std::uint8_t lineBytes[8];
+    int itemCount = 0;
     char line[64];
     std::memcpy(line, ListingPrefix, ListingPrefixLength);
-    char* item = line + ListingPrefixLength;
+    const auto endLine = [&] {
+        char* item = line + ListingPrefixLength;
+        for (int k = 0; k < itemCount; ++k, item += 4)
+            std::memcpy(item, detail::HexItems.items[lineBytes[k]], 4);  // "XXH,"
+        item[-1] = ';';
+        std::memcpy(item, LineEnd, 2);
+        listing.append(line, static_cast<std::size_t>(item + 2 - line));
+        itemCount = 0;
+    };
 
     for (std::int64_t block = 1; block <= state.BlockCount; ++block) {
         if (block != 1)
@@ -118,22 +130,13 @@ std::string WriteListing(SharedState& state, RgbValue onColour, Pixel&& pixel, P
                     }
                 }
                 // A page has 8 rows, so a byte never exceeds FFH.
-                std::memcpy(item, detail::HexItems.items[byteValue], 4);  // "XXH,"
-                item += 4;
-                if (item == line + ListingPrefixLength + 8 * 4) {
-                    item[-1] = ';';
-                    std::memcpy(item, LineEnd, 2);
-                    listing.append(line, static_cast<std::size_t>(item + 2 - line));
-                    item = line + ListingPrefixLength;
-                }
+                lineBytes[itemCount++] = static_cast<std::uint8_t>(byteValue);
+                if (itemCount == 8)
+                    endLine();
             }
         }
-        if (item != line + ListingPrefixLength) {  // the block's last line takes the rest
-            item[-1] = ';';
-            std::memcpy(item, LineEnd, 2);
-            listing.append(line, static_cast<std::size_t>(item + 2 - line));
-            item = line + ListingPrefixLength;
-        }
+        if (itemCount > 0)  // the block's last line takes the rest
+            endLine();
     }
     return listing;
 }
