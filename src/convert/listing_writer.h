@@ -77,21 +77,20 @@ std::string WriteListing(SharedState& state, RgbValue onColour, Pixel&& pixel, P
     if constexpr (std::is_constructible_v<bool, Progress>)
         showProgress = static_cast<bool>(progress);
 
-    // A line's bytes are kept apart from its text until the line is full:
-    // with no store into memory that may be seen, the compiler keeps the
-    // picture's colours at hand across the columns.
-    std::uint8_t lineBytes[8];
+    // A line's bytes are kept in a register until the line is full: with no
+    // store into memory between columns, the compiler keeps the picture's
+    // colours at hand instead of reading them again at every column.
+    std::uint64_t lineBytes = 0;  // the first item in the low byte
     int itemCount = 0;
     char line[64];
     std::memcpy(line, ListingPrefix, ListingPrefixLength);
-    const auto endLine = [&] {
+    const auto endLine = [&listing, &line](std::uint64_t bytes, int count) {
         char* item = line + ListingPrefixLength;
-        for (int k = 0; k < itemCount; ++k, item += 4)
-            std::memcpy(item, detail::HexItems.items[lineBytes[k]], 4);  // "XXH,"
+        for (int k = 0; k < count; ++k, item += 4, bytes >>= 8)
+            std::memcpy(item, detail::HexItems.items[bytes & 0xFF], 4);  // "XXH,"
         item[-1] = ';';
         std::memcpy(item, LineEnd, 2);
         listing.append(line, static_cast<std::size_t>(item + 2 - line));
-        itemCount = 0;
     };
 
     for (std::int64_t block = 1; block <= state.BlockCount; ++block) {
@@ -130,13 +129,19 @@ std::string WriteListing(SharedState& state, RgbValue onColour, Pixel&& pixel, P
                     }
                 }
                 // A page has 8 rows, so a byte never exceeds FFH.
-                lineBytes[itemCount++] = static_cast<std::uint8_t>(byteValue);
-                if (itemCount == 8)
-                    endLine();
+                lineBytes |= static_cast<std::uint64_t>(byteValue) << (8 * itemCount);
+                if (++itemCount == 8) {
+                    endLine(lineBytes, itemCount);
+                    lineBytes = 0;
+                    itemCount = 0;
+                }
             }
         }
-        if (itemCount > 0)  // the block's last line takes the rest
-            endLine();
+        if (itemCount > 0) {  // the block's last line takes the rest
+            endLine(lineBytes, itemCount);
+            lineBytes = 0;
+            itemCount = 0;
+        }
     }
     return listing;
 }
