@@ -104,9 +104,11 @@ template <typename Surface, typename ByteAt>
 void WalkBytes(SharedState& state, DrawPosition& position, std::size_t count, ByteAt&& byteAt, Surface& surface)
 {
     detail::WalkColumns(state, position, count, [&](std::size_t group, std::int32_t x, std::int32_t top) {
-        const unsigned byte = byteAt(group);
+        // Asked which bits are clear, the compiler turns a "0" bit's colour
+        // straight into a shifted bit.
+        const unsigned clear = ~static_cast<unsigned>(byteAt(group));
         for (int row = 0; row < Page; ++row)
-            surface.SetDot(x, top + row, (byte >> row) & 1 ? SetDotColour : ClearDotColour);
+            surface.SetDot(x, top + row, (clear >> row) & 1 ? ClearDotColour : SetDotColour);
     });
 }
 
