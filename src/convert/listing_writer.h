@@ -77,9 +77,8 @@ std::string WriteListing(SharedState& state, RgbValue onColour, Pixel&& pixel, P
     if constexpr (std::is_constructible_v<bool, Progress>)
         showProgress = static_cast<bool>(progress);
 
-    // A line's bytes are kept in a register until the line is full: with no
-    // store into memory between columns, the compiler keeps the picture's
-    // colours at hand instead of reading them again at every column.
+    // A line's bytes wait in a register and its text is written once the line
+    // is full: no store into memory at each column.
     std::uint64_t lineBytes = 0;  // the first item in the low byte
     int itemCount = 0;
     char line[64];

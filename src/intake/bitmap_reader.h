@@ -40,7 +40,8 @@ struct MonoPicture {
     int IndexAt(int x, int y) const { return index[static_cast<std::size_t>(y) * width + x]; }
     // Colour value of pixel (x, y) of the picture as displayed.
     // Choosing between the two entries' colours, rather than indexing the
-    // table, lets a walk over many pixels work the two out once.
+    // table, lets the compiler work the two out once for a run of pixels
+    // instead of at every pixel.
     RgbValue Pixel(int x, int y) const
     {
         const RgbValue colour0 = ColourOf(table[0]);
