@@ -1,9 +1,10 @@
 // The core's steps, one picture at a time, in memory: reading and accepting a
 // picture, the pixel queries the writer makes, the writer, the reader with its
-// dot walk, and the two together.
+// dot walk, and the two together, also through the command line's writer.
 #include "convert/geometry.h"
 #include "convert/listing_writer.h"
 #include "files/replace_file.h"
+#include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 #include "preview/listing_reader.h"
 #include "support/bmp_maker.h"
@@ -168,6 +169,24 @@ void WriterReaderRoundTrip(benchmark::State& run)
     }
 }
 BENCHMARK(WriterReaderRoundTrip);
+
+// The tool's round trip: a display image written in the listing format, as
+// the command line writes it, and read back as the preview reads it.
+void ToolRoundTrip(benchmark::State& run)
+{
+    const QByteArray& file = AcceptedFile();
+    const ReadResult read =
+        ReadPictureImage(std::string_view(file.constData(), static_cast<std::size_t>(file.size())), false);
+    const Format& listing = *FindFormat("listing");
+    SharedState state = CountedState();
+    DotArray dots;
+    for (auto _ : run) {
+        const std::string text = listing.write(read.image, {});
+        ReadBack(text, state, dots);
+        benchmark::DoNotOptimize(dots.dots.data());
+    }
+}
+BENCHMARK(ToolRoundTrip);
 
 // Saving a listing to disk: temporary file, write, flush to disk, rename.
 void SaveListingToDisk(benchmark::State& run)

@@ -3,7 +3,8 @@
 // colours, in the listing's byte order (block, page, column, row), so never
 // twice in one reading, and the reading must end. The streaming reader, fed
 // in pieces of any size, must paint exactly what decoding each whole line and
-// walking it paints.
+// walking it paints, and the walk must paint what a plain row by row walk
+// paints and end where it ends.
 #include "convert/geometry.h"
 #include "fuzz_check.h"
 #include "preview/listing_reader.h"
@@ -46,6 +47,49 @@ public:
     int last = -1;
 };
 
+// The walk as plainly as it can be written: one dot at a time, every step
+// through the position's guarded fields.
+void RowByRowWalk(SharedState& state, DrawPosition& position, std::string_view bits, DotSurface& surface)
+{
+    std::size_t next = 0;  // the next group's first character
+    for (;;) {
+        if (WalkComplete(state, position))
+            return;
+        EnterBlock(state, position.DrawBlock);
+        while (position.DrawPage <= state.PageCount) {
+            EnterPage(state, position.DrawPage);
+            for (;;) {
+                position.DrawRow = state.RowStart;
+                if (position.DrawX > state.ColEnd)
+                    break;
+                if (next + 8 > bits.size())
+                    return;
+                while (position.DrawRow <= state.RowEnd) {
+                    // Each group is taken from its last character back.
+                    const char bit = bits[next + 7 - static_cast<std::size_t>(position.DrawRow - state.RowStart)];
+                    if (bit == '0' || bit == '1')
+                        surface.SetDot(position.DrawX, position.DrawRow, bit == '1' ? SetDotColour : ClearDotColour);
+                    position.DrawRow = position.DrawRow + 1;
+                }
+                next += 8;
+                position.DrawX = Guard32(std::int64_t{position.DrawX} + 1);
+            }
+            position.DrawX = state.ColStart;
+            position.DrawPage = Guard32(std::int64_t{position.DrawPage} + 1);
+        }
+        position.DrawPage = 1;
+        position.DrawBlock = position.DrawBlock + 1;
+        EnterBlock(state, position.DrawBlock);
+        position.DrawX = state.ColStart;
+    }
+}
+
+bool SamePlace(const DrawPosition& a, const DrawPosition& b)
+{
+    return a.DrawX == b.DrawX && std::int32_t{a.DrawRow} == std::int32_t{b.DrawRow} && a.DrawPage == b.DrawPage &&
+           std::int32_t{a.DrawBlock} == std::int32_t{b.DrawBlock};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -73,13 +117,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         painter.Feed(text.substr(at, piece));
     painter.Finish();
 
-    // Each whole line decoded, then walked: lines end at CR LF, CR or LF.
+    // Each whole line decoded, then walked, by the walk and by the plain one:
+    // lines end at CR LF, CR or LF.
     CheckedSurface lines;
     DrawPosition linesPosition;
+    CheckedSurface plain;
+    DrawPosition plainPosition;
+    SharedState plainState = state;
     std::string line;
     const auto paint = [&] {
-        if (const auto bits = DecodeLine(line))
+        if (const auto bits = DecodeLine(line)) {
             DrawBits(state, linesPosition, *bits, lines);
+            RowByRowWalk(plainState, plainPosition, *bits, plain);
+        }
         line.clear();
     };
     for (std::size_t at = 0; at < size; ++at) {
@@ -95,7 +145,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "read in pieces of %zu bytes, other dots are painted", piece);
     FUZZ_CHECK(lines.painted == surface.painted && lines.count == surface.count,
                "read as whole lines, other dots are painted");
-    FUZZ_CHECK(piecesPosition.DrawX == position.DrawX && linesPosition.DrawX == position.DrawX,
-               "the walks end in different columns");
+    FUZZ_CHECK(plain.painted == lines.painted && plain.count == lines.count,
+               "the walk paints other dots than the plain walk");
+    FUZZ_CHECK(
+        SamePlace(piecesPosition, position) && SamePlace(linesPosition, position) && SamePlace(plainPosition, position),
+        "the walks end in different places");
+    FUZZ_CHECK(plainState.ColStart == state.ColStart && plainState.ColEnd == state.ColEnd &&
+                   plainState.RowStart == state.RowStart && plainState.RowEnd == state.RowEnd,
+               "the walks leave different scan windows");
     return 0;
 }

@@ -1,7 +1,10 @@
 // The assembler formats: the window's listing, a51, as31 and sdas. One reader
 // takes them all, as tolerant as the assemblers are.
+#include "convert/listing_writer.h"
 #include "formats/formats.h"
 #include "formats/text_tools.h"
+
+#include <cstring>
 
 namespace quillon {
 
@@ -10,11 +13,6 @@ namespace {
 using namespace text;
 
 constexpr std::string_view Indent = "        ";
-
-std::string IntelItem(std::uint8_t value)
-{
-    return Hex2(value) + "H";
-}
 
 // A number must begin with a digit for Intel-syntax assemblers: A0H-FFH get a 0.
 std::string DigitFirstItem(std::uint8_t value)
@@ -102,11 +100,28 @@ bool IsListingLine(std::string_view line)
 
 }  // namespace
 
+// The window's own line shape, built straight into a line buffer from its
+// item table rather than item by item: this is the tool's default output.
 std::string WriteListingFormat(const DisplayImage& image, const WriteOptions&)
 {
-    return Shaped(image, [](std::span<const std::uint8_t> items, bool) {
-        return std::string(Indent) + "DB " + Joined(items, ",", IntelItem) + ";";
-    });
+    std::string text;
+    text.reserve(2760);  // the listing of 488 bytes
+    char line[64];
+    std::memcpy(line, ListingPrefix, ListingPrefixLength);
+    for (std::size_t block = 0; block < 2; ++block) {
+        if (block == 1)
+            text += LineEnd;
+        for (std::size_t first = 0; first < 244; first += 8) {
+            const std::size_t count = first + 8 <= 244 ? 8 : 244 - first;
+            char* item = line + ListingPrefixLength;
+            for (std::size_t k = 0; k < count; ++k, item += 4)
+                std::memcpy(item, detail::HexItems.items[image.Byte(block * 244 + first + k)], 4);
+            item[-1] = ';';
+            std::memcpy(item, LineEnd.data(), 2);
+            text.append(line, static_cast<std::size_t>(item + 2 - line));
+        }
+    }
+    return text;
 }
 
 std::string WriteA51(const DisplayImage& image, const WriteOptions& options)

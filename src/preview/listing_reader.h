@@ -5,6 +5,7 @@
 #include "preview/dot_walk.h"
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -36,7 +37,7 @@ inline constexpr char Expansions[16][4] = {
     {'1', '1', '0', '0'}, {'1', '1', '0', '1'}, {'1', '1', '1', '0'}, {'1', '1', '1', '1'},
 };
 // 0 .. 15 for a hexadecimal digit in either case, otherwise -1.
-constexpr int HexValue(char c)
+constexpr int HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -45,6 +46,22 @@ constexpr int HexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+// The same looked up, for the reading of every character.
+struct HexValueTable {
+    signed char values[256];
+};
+constexpr HexValueTable MakeHexValues()
+{
+    HexValueTable table{};
+    for (int c = 0; c < 256; ++c)
+        table.values[c] = static_cast<signed char>(HexDigitValue(static_cast<char>(c)));
+    return table;
+}
+inline constexpr HexValueTable HexValues = MakeHexValues();
+constexpr int HexValue(char c)
+{
+    return HexValues.values[static_cast<unsigned char>(c)];
 }
 }  // namespace detail
 
@@ -59,7 +76,6 @@ public:
     ListingPainter(SharedState& state, DrawPosition& position, Surface& surface)
         : state_(state), position_(position), surface_(surface)
     {
-        bits_.reserve(FlushAt + 8);
     }
 
     // Called at the end of every line, empty ones too.
@@ -67,7 +83,8 @@ public:
 
     void Feed(std::string_view text)
     {
-        for (const char c : text) {
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const char c = text[at];
             if (c == '\r') {
                 EndLine();
                 afterCarriageReturn_ = true;
@@ -80,18 +97,18 @@ public:
                 continue;
             }
             afterCarriageReturn_ = false;
-            // Positions 1 to 11 are cut; a later one is kept once two more have
-            // come, which proves it is not among the last two.
-            if (++facts_.length <= CutFront)
-                continue;
-            if (held_ < 2) {
-                ahead_[held_++] = c;
-                continue;
+            // A line that starts here and ends in this piece is tried whole
+            // first: the writer's lines decode straight to bytes.
+            if (facts_.length == 0) {
+                if (const std::size_t end = WholeLine(text, at)) {
+                    afterCarriageReturn_ = text[end] == '\r';
+                    at = end;
+                    continue;
+                }
             }
-            Kept(ahead_[0]);
-            ahead_[0] = ahead_[1];
-            ahead_[1] = c;
+            Take(c);
         }
+        PaintWaiting();
     }
 
     void Finish()
@@ -105,6 +122,86 @@ public:
 private:
     static constexpr std::uint64_t CutFront = 11;
     static constexpr std::size_t FlushAt = 4096;  // a multiple of 8
+
+    // One character of a line, not a line end.
+    void Take(char c)
+    {
+        // Positions 1 to 11 are cut; a later one is kept once two more have
+        // come, which proves it is not among the last two.
+        if (++facts_.length <= CutFront)
+            return;
+        if (held_ < 2) {
+            ahead_[held_++] = c;
+            return;
+        }
+        Kept(ahead_[0]);
+        ahead_[0] = ahead_[1];
+        ahead_[1] = c;
+    }
+
+    // Reads and ends the line that starts at text[start] when the piece holds
+    // it whole and its kept part is items of two hexadecimal digits joined by
+    // "H," (either case), as the writer writes them: then its bit string is each
+    // item's 8 binary digits. Returns where its line end is, or 0 to leave the
+    // line to the character by character reading.
+    std::size_t WholeLine(std::string_view text, std::size_t start)
+    {
+        const auto isLineEnd = [&](std::size_t at) { return text[at] == '\r' || text[at] == '\n'; };
+        std::size_t at = start + CutFront;  // the first item
+        if (at + 4 >= text.size())
+            return 0;
+        for (std::size_t k = start; k < at; ++k) {
+            if (isLineEnd(k))
+                return 0;
+        }
+        // Bounded, like the rest of the reading: a longer line goes by characters.
+        std::uint8_t bytes[64];
+        std::size_t count = 0;
+        for (;;) {
+            const int high = detail::HexValue(text[at]);
+            const int low = detail::HexValue(text[at + 1]);
+            if (high < 0 || low < 0 || count == sizeof bytes)
+                return 0;
+            bytes[count++] = static_cast<std::uint8_t>(high * 16 + low);
+            if (isLineEnd(at + 4)) {
+                // The line's last two characters, whatever they are, close it.
+                if (isLineEnd(at + 2) || isLineEnd(at + 3))
+                    return 0;
+                break;
+            }
+            if ((text[at + 2] != 'H' && text[at + 2] != 'h') || text[at + 3] != ',')
+                return 0;
+            at += 4;
+            if (at + 4 >= text.size())
+                return 0;
+        }
+        facts_.length = at + 4 - start;
+        facts_.bits = count * Page;
+        // Whole groups paint the same in one walk as line by line, so lines
+        // wait to be painted together, unless someone is told of each line.
+        if (waiting_ + count > sizeof waitingBytes_)
+            PaintWaiting();
+        std::memcpy(waitingBytes_ + waiting_, bytes, count);
+        waiting_ += count;
+        ++facts_.number;
+        if (onLine) {
+            PaintWaiting();
+            onLine(facts_);
+        }
+        facts_ = LineFacts{facts_.number};
+        return at + 4;
+    }
+
+    // Paints the whole lines' bytes still waiting; before any other painting.
+    void PaintWaiting()
+    {
+        if (waiting_ == 0)
+            return;
+        const std::uint8_t* const bytes = waitingBytes_;
+        WalkBytes(
+            state_, position_, waiting_, [bytes](std::size_t item) { return bytes[item]; }, surface_);
+        waiting_ = 0;
+    }
 
     void Kept(char c)
     {
@@ -124,6 +221,9 @@ private:
 
     void Emit(char c)
     {
+        // Taken on first use: the writer's lines never come this way.
+        if (bits_.capacity() < FlushAt + 8)
+            bits_.reserve(FlushAt + 8);
         const int value = detail::HexValue(c);
         if (value >= 0) {
             bits_.append(detail::Expansions[value], 4);
@@ -137,6 +237,7 @@ private:
             // Whole groups only: the walk stops between columns, so the rest
             // of the line goes on from here as if the line were painted whole.
             const std::size_t whole = bits_.size() / 8 * 8;
+            PaintWaiting();
             WalkBits(state_, position_, std::string_view(bits_.data(), whole), surface_);
             bits_.erase(0, whole);
         }
@@ -149,6 +250,7 @@ private:
         if (facts_.length >= CutFront + 2) {
             if (pendingH_)
                 Emit(heldH_);
+            PaintWaiting();
             WalkBits(state_, position_, bits_, surface_);
         }
         if (onLine)
@@ -163,6 +265,8 @@ private:
     DrawPosition& position_;
     Surface& surface_;
     std::string bits_;
+    std::uint8_t waitingBytes_[256];
+    std::size_t waiting_ = 0;
     LineFacts facts_;
     char ahead_[2] = {};
     int held_ = 0;

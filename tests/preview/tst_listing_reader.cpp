@@ -231,6 +231,87 @@ private slots:
         QCOMPARE(Show(listing).dots, expected.dots);
     }
 
+    // Lines read whole from one piece must give what the same text gives fed
+    // a character at a time: the same dots, place and facts of every line.
+    void wholeLinesReadAsByCharacters_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        std::vector<int> bytes(488);
+        for (std::size_t k = 0; k < bytes.size(); ++k)
+            bytes[k] = static_cast<int>(k * 53 % 256);
+        const QByteArray listing = ListingOf(bytes);
+        QTest::newRow("writer's listing") << listing;
+        QTest::newRow("bare CR and LF") << QByteArray(listing).replace("\r\n", "\r").replace("\r\r", "\n\r");
+        QTest::newRow("lower case, ending in H,") << QByteArray("        DB 0ah,F0h;\r\n        DB 01H,80H,\r\n");
+        QTest::newRow("item not hex") << QByteArray("        DB 01H,0GH,02H;\r\n        DB 03H;\r\n");
+        QTest::newRow("H; then more") << QByteArray("        DB 3CH;H;\r\n        DB 3CH,A5H\r\n");
+        QTest::newRow("line end inside the last item") << QByteArray("        DB 01H,\r02H;\n        DB 5A\r\n");
+        QTest::newRow("80 items, longer than a piece of bytes")
+            << QByteArray("        DB " + QByteArray("A5H,").repeated(79) + "5AH;\r\n        DB 01H;\r\n");
+        QTest::newRow("no end after the last line") << QByteArray("        DB 01H,02H;\r\n        DB 03H,04H;");
+    }
+    void wholeLinesReadAsByCharacters()
+    {
+        QFETCH(QByteArray, text);
+        const auto read = [&](std::size_t piece, std::vector<LineFacts>& facts, DrawPosition& position) {
+            SharedState state = Counted();
+            DotCanvas canvas;
+            ListingPainter painter(state, position, canvas);
+            painter.onLine = [&](const LineFacts& line) { facts.push_back(line); };
+            for (qsizetype at = 0; at < text.size(); at += static_cast<qsizetype>(piece))
+                painter.Feed(std::string_view(text.constData() + at,
+                                              std::min(piece, static_cast<std::size_t>(text.size() - at))));
+            painter.Finish();
+            return canvas.dots;
+        };
+        std::vector<LineFacts> wholeFacts;
+        std::vector<LineFacts> charFacts;
+        DrawPosition wholePosition;
+        DrawPosition charPosition;
+        QCOMPARE(read(static_cast<std::size_t>(text.size()), wholeFacts, wholePosition),
+                 read(1, charFacts, charPosition));
+        QCOMPARE(wholeFacts.size(), charFacts.size());
+        for (std::size_t k = 0; k < wholeFacts.size(); ++k) {
+            QCOMPARE(wholeFacts[k].number, charFacts[k].number);
+            QCOMPARE(wholeFacts[k].length, charFacts[k].length);
+            QCOMPARE(wholeFacts[k].bits, charFacts[k].bits);
+            QCOMPARE(wholeFacts[k].foreign, charFacts[k].foreign);
+        }
+        QCOMPARE(wholePosition.DrawX, charPosition.DrawX);
+        QCOMPARE(std::int32_t{wholePosition.DrawRow}, std::int32_t{charPosition.DrawRow});
+        QCOMPARE(wholePosition.DrawPage, charPosition.DrawPage);
+        QCOMPARE(std::int32_t{wholePosition.DrawBlock}, std::int32_t{charPosition.DrawBlock});
+    }
+
+    // The row counter is 16 bits: a page whose rows end at 32767 is refused
+    // once its first column is painted, whether the line is read whole or not.
+    void rowCounterPastItsRangeRefused_data()
+    {
+        QTest::addColumn<int>("piece");
+        QTest::newRow("whole") << 64;
+        QTest::newRow("by characters") << 1;
+    }
+    void rowCounterPastItsRangeRefused()
+    {
+        QFETCH(int, piece);
+        SharedState state;
+        state.InfoHeader.biWidth = 122;
+        state.InfoHeader.biHeight = 32768;
+        CountPagesAndBlocks(state);
+        DrawPosition position;
+        position.DrawPage = 4096;  // rows 32760 to 32767
+        DotCanvas canvas;
+        ListingPainter painter(state, position, canvas);
+        const std::string text = "        DB 01H,02H;\r\n";
+        const auto feed = [&] {
+            for (std::size_t at = 0; at < text.size(); at += static_cast<std::size_t>(piece))
+                painter.Feed(std::string_view(text).substr(at, static_cast<std::size_t>(piece)));
+        };
+        QVERIFY_THROWS_EXCEPTION(std::overflow_error, feed());
+        QCOMPARE(canvas.painted, 8);
+        QCOMPARE(canvas.At(0, 32760), Black);
+    }
+
     void emptyListingPaintsNothing()
     {
         const DotCanvas canvas = Show(QByteArray());
