@@ -68,10 +68,15 @@ std::string LineProblem(const LineFacts& line)
 // shown by the window's reader too, as a damaged listing.
 std::optional<ExitCode> PreviewOtherFormat(const std::filesystem::path& path)
 {
+    // No table of another format is that large: a huge file is streamed as a
+    // listing, never held.
+    std::error_code error;
+    if (const std::uintmax_t size = std::filesystem::file_size(path, error); error || size > ReadLimit)
+        return std::nullopt;  // the listing reader tells the problem, or streams it
     std::string problem;
     const std::optional<std::string> bytes = files::ReadStart(path, ReadLimit + 1, "a listing", problem);
     if (!bytes || bytes->size() > ReadLimit)
-        return std::nullopt;  // the listing reader tells the problem, or streams a huge listing
+        return std::nullopt;
     const Format* format = DetectFormat(*bytes);
     if (!format || format->name == "listing")
         return std::nullopt;
