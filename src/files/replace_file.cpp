@@ -269,17 +269,6 @@ void SyncFolder(const std::filesystem::path& folder)
     }
 }
 
-std::string ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place)
-{
-    std::string problem;
-    const std::unique_ptr<Replacement> replacement = BeginReplacement(path, place, problem);
-    if (!replacement)
-        return problem;
-    if (problem = replacement->Write(bytes); !problem.empty())
-        return problem;
-    return replacement->Commit();
-}
-
 }  // namespace quillon::files
 
 #endif  // !_WIN32

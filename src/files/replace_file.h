@@ -53,6 +53,15 @@ void SyncFolder(const std::filesystem::path& folder);
 std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path, Place place, std::string& problem);
 
 // Begin, Write and Commit in one: an empty string, or the reason.
-std::string ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place);
+inline std::string ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place)
+{
+    std::string problem;
+    const std::unique_ptr<Replacement> replacement = BeginReplacement(path, place, problem);
+    if (!replacement)
+        return problem;
+    if (problem = replacement->Write(bytes); !problem.empty())
+        return problem;
+    return replacement->Commit();
+}
 
 }  // namespace quillon::files
