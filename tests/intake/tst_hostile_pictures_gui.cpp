@@ -47,12 +47,6 @@ BmpRecipe Striped()
     return recipe;
 }
 
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool Cleared(const Form1& form, const SharedState& state)
 {
     return form.PreviewPic->pixmap().isNull() && form.HeightValue->text().isEmpty() &&

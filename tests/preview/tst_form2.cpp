@@ -18,27 +18,6 @@ namespace {
 const QColor Green(0, 128, 0);
 const QColor Black(0, 0, 0);
 
-// The dots as the window really draws them: a grab of LcdPic's drawing area.
-QImage PaintedDots(const Form2& preview)
-{
-    const QRect area = preview.LcdPic->contentsRect();
-    return preview.LcdPic->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// Opens the preview as the user would and runs `inside` while it is up.
-void WithPreview(MainWindow& main, const std::function<void(Form2&)>& inside)
-{
-    const auto watch = WhenModal(
-        [&](QWidget* modal) {
-            auto* preview = qobject_cast<Form2*>(modal);
-            QVERIFY(preview);
-            QVERIFY(QTest::qWaitForWindowExposed(preview));
-            inside(*preview);
-        },
-        "quillon::Form2");
-    QTest::mouseClick(main.form.PreviewButton, Qt::LeftButton);
-}
-
 void Converted(MainWindow& main, const BmpRecipe& recipe)
 {
     main.Pick("p.bmp", MakeBmp(recipe));

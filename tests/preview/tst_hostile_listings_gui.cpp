@@ -31,24 +31,6 @@ constexpr qint64 NoHang = 5000;
 #endif
 const QColor Black(0, 0, 0);
 
-QImage PaintedDots(const Form2& preview)
-{
-    return preview.LcdPic->grab(preview.LcdPic->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-void WithPreview(MainWindow& main, const std::function<void(Form2&)>& inside)
-{
-    const auto watch = WhenModal(
-        [&](QWidget* modal) {
-            auto* preview = qobject_cast<Form2*>(modal);
-            QVERIFY(preview);
-            QVERIFY(QTest::qWaitForWindowExposed(preview));
-            inside(*preview);
-        },
-        "quillon::Form2");
-    QTest::mouseClick(main.form.PreviewButton, Qt::LeftButton);
-}
-
 // Dots only in the display's 122 x 32 corner, nothing else painted; returns how many.
 int DotsInCorner(const QImage& dots, QString& why)
 {

@@ -122,9 +122,36 @@ bool ClickName(QListWidget* list, const QString& name)
 
 }  // namespace quillon::test
 
+#include "preview/form2.h"
 #include "support/bmp_maker.h"
 
+#include <QFile>
+
 namespace quillon::test {
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WithPreview(MainWindow& main, const std::function<void(Form2&)>& inside)
+{
+    const auto watch = WhenModal(
+        [&](QWidget* modal) {
+            auto* preview = qobject_cast<Form2*>(modal);
+            QVERIFY(preview);
+            QVERIFY(QTest::qWaitForWindowExposed(preview));
+            inside(*preview);
+        },
+        "quillon::Form2");
+    QTest::mouseClick(main.form.PreviewButton, Qt::LeftButton);
+}
+
+QImage PaintedDots(const Form2& preview)
+{
+    return preview.LcdPic->grab(preview.LcdPic->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 MainWindow::MainWindow()
 {

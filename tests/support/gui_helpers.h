@@ -39,9 +39,13 @@ bool ClickName(QListWidget* list, const QString& name);
 
 #include "app/form1.h"
 
+#include <QImage>
 #include <QTemporaryDir>
 
 namespace quillon::test {
+
+// The bytes of a file; empty when it cannot be read.
+QByteArray Contents(const QString& path);
 
 // A main window as the program starts it, with its own shared state, and a
 // scratch folder to browse to.
@@ -56,6 +60,12 @@ struct MainWindow {
     Form1 form{state};
     QTemporaryDir scratch;
 };
+
+// Opens the preview as the user would and runs `inside` while it is up.
+void WithPreview(MainWindow& main, const std::function<void(Form2&)>& inside);
+
+// The dots the preview shows, as painted on the screen.
+QImage PaintedDots(const Form2& preview);
 
 }  // namespace quillon::test
 
