@@ -3,7 +3,16 @@
 _quillon_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]}
-    local command="" word
+    local command="" word prefix=""
+    # --format=VALUE: bash makes "=" a word of its own, unless COMP_WORDBREAKS
+    # lacks it; then the option and the value come as one word.
+    if [[ $previous == = && $COMP_CWORD -ge 2 ]]; then
+        previous=${COMP_WORDS[COMP_CWORD-2]}
+    elif [[ $current == --*=* ]]; then
+        previous=${current%%=*}
+        prefix=$previous=
+        current=${current#*=}
+    fi
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
             convert | preview) command=$word; break ;;
@@ -12,14 +21,14 @@ _quillon_cli()
 
     case $previous in
         -f | --format)
-            COMPREPLY=($(compgen -W "listing a51 as31 sdas c bin bmp" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
             return ;;
         --label)
             COMPREPLY=()
             return ;;
         -o | --output)
             compopt -o filenames 2>/dev/null || true
-            COMPREPLY=($(compgen -f -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
             return ;;
     esac
 
