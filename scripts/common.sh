@@ -5,8 +5,9 @@
 QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
 # What the tests need besides: the package test runs lintian and appstreamcli, the
 # pre-commit hook's test pre-commit and git, and the format tests assemble and
-# compile with the toolchains (sdcc brings sdas8051 and sdld).
-QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide)
+# compile with the toolchains (sdcc brings sdas8051 and sdld); the display drivers
+# run in the 8051 simulator s51 (sdcc-ucsim).
+QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim)
 
 missing_packages() {
   local package
