@@ -12,8 +12,8 @@ export GIT_COMMITTER_NAME=Test GIT_COMMITTER_EMAIL=test@example.invalid
 
 # draw PERL: logo.bmp and lcd_logo.txt holding the 488 bytes the Perl code prints.
 draw() {
-    perl -e "$1" >"$scratch/table.bin"
-    "$cli" convert --quiet -f bmp -o logo.bmp "$scratch/table.bin" && "$cli" convert --quiet logo.bmp
+  perl -e "$1" >"$scratch/table.bin"
+  "$cli" convert --quiet -f bmp -o logo.bmp "$scratch/table.bin" && "$cli" convert --quiet logo.bmp
 }
 git init -q "$scratch/repo" && cd "$scratch/repo"
 printf '%s\n' '*.bmp diff=quillon' 'lcd_*.txt diff=quillon' >.gitattributes
@@ -26,9 +26,9 @@ git diff >"$scratch/diff"
 
 clear=$(printf '.%.0s' {1..122})
 for file in logo.bmp lcd_logo.txt; do
-    awk -v file="a/$file" '/^diff --git/ { shown = $3 == file } shown' "$scratch/diff" >"$scratch/section"
-    [ "$(grep '^-[.#]' "$scratch/section")" = "$(printf -- '-%s\n-%s' "$clear" "$clear")" ] &&
-        [ "$(grep '^+[.#]' "$scratch/section" | LC_ALL=C sort)" = "$(printf -- '+%s\n+%s' "...#${clear:4}" \
-            "${clear:0:100}#${clear:101}")" ] || fail "git diff of $file does not show rows 9 and 30 changed: $(cat "$scratch/diff")"
+  awk -v file="a/$file" '/^diff --git/ { shown = $3 == file } shown' "$scratch/diff" >"$scratch/section"
+  [ "$(grep '^-[.#]' "$scratch/section")" = "$(printf -- '-%s\n-%s' "$clear" "$clear")" ] &&
+    [ "$(grep '^+[.#]' "$scratch/section" | LC_ALL=C sort)" = "$(printf -- '+%s\n+%s' "...#${clear:4}" \
+      "${clear:0:100}#${clear:101}")" ] || fail "git diff of $file does not show rows 9 and 30 changed: $(cat "$scratch/diff")"
 done
 echo "git diff shows the changed rows of dots of a picture and of its listing"
