@@ -18,6 +18,7 @@ command -v s51 >/dev/null || fail "s51 is missing (Debian package sdcc-ucsim)"
 shows() {
   model_commands "$1" "$2" >"$scratch/model.cmd"
   s51 -t 8052 -b -C "$scratch/model.cmd" </dev/null >"$scratch/model.out" 2>&1
+  ! grep -m1 -i 'error:' "$scratch/model.out" >&2 || fail "s51 does not take the model's commands"
   awk -f "$here/render.awk" "$scratch/model.out" >"$scratch/shown" || return 1
   "$cli" preview "$3" >"$scratch/expected"
   diff "$scratch/expected" "$scratch/shown" >"$scratch/diff" || { head -5 "$scratch/diff" >&2; return 1; }

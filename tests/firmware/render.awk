@@ -12,7 +12,7 @@ $2 ~ /^variables\[/ { split($4, v, ","); var[$1] = v[3] }
     for (i = 0; i < 16; i++) ram[base + i] = hex($(i + 2))
 }
 END {
-    if (var["errors"] != 0) problem = problem " " var["errors"] " writes refused (busy, unknown command or column past 79);"
+    if (var["errors"] != 0) problem = problem " " var["errors"] " errors (a write while busy, an unknown command, a column past 79 or a data read);"
     if (var["writes"] == 0) problem = problem " nothing written;"
     if (var["writes"] != var["settled"]) problem = problem " still writing after a million instructions;"
     for (k = 1; k <= 2; k++)
