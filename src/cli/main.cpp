@@ -72,6 +72,25 @@ std::filesystem::path FromArgument(const std::string& argument)
 #endif
 }
 
+// The first argument before "--" that looks like an option but is none of
+// `command`'s (a picture named -x.bmp), or nothing. CLI11 would call it an
+// unexpected argument, or miss it and ask for the INPUT it took the place of.
+std::string UnknownOption(const CLI::App& command, int argc, char** argv)
+{
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view argument = argv[k];
+        if (argument == "--")
+            break;
+        if (argument.size() < 2 || argument[0] != '-')
+            continue;
+        const std::string name = argument.starts_with("--") ? std::string(argument.substr(0, argument.find('=')))
+                                                            : std::string(argument.substr(0, 2));
+        if (!command.get_option_no_throw(name) && name != "--help" && name != "-h" && name != "--version")
+            return std::string(argument);
+    }
+    return {};
+}
+
 int Run(int argc, char** argv)
 {
     CLI::App app(
@@ -161,6 +180,17 @@ int Run(int argc, char** argv)
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.
         CLI::App* failed = convertCommand->parsed() ? convertCommand : previewCommand->parsed() ? previewCommand : &app;
+        if (error.get_exit_code() != 0) {
+            if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
+                return failed->exit(CLI::ExtrasError(unknown +
+                                                         " is not an option; a name that begins with - goes "
+                                                         "after --, as in: " +
+                                                         failed->get_name() + " -- " + unknown,
+                                                     CLI::ExitCodes::ExtrasError),
+                                    std::cout, std::cerr),
+                       UsageError;
+            }
+        }
         const int code = failed->exit(error, std::cout, std::cerr);
         return code == 0 ? AllGood : UsageError;
     }
