@@ -97,13 +97,7 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
         case PictureRead::Outcome::Accepted:
             break;
     }
-    const RgbValue lit = ColourOf(read.colourTable[inverse ? 1 : 0]);
-    Input picture{{}, true};
-    for (int y = 0; y < DisplayHeight; ++y) {
-        for (int x = 0; x < DisplayWidth; ++x)
-            picture.image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
-    }
-    return picture;
+    return Input{DisplayOf(read.picture, inverse), true};
 }
 
 // Where the output for `input` goes without --output: beside it. A picture's
