@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <zlib.h>
+
 using namespace quillon;
 using namespace quillon::test;
 
@@ -43,11 +45,9 @@ QString FirstDifference(const PictureImage& got, const QByteArray& want, int tol
             continue;
         for (int k = 0; k < 4; ++k)
             if (std::abs(got.rgba[at + k] - theirs[k]) > tolerance)
-                return QStringLiteral("pixel (%1, %2) is %3, ImageMagick reads %4")
-                    .arg(at / 4 % got.width)
-                    .arg(at / 4 / got.width)
-                    .arg(QByteArray(reinterpret_cast<const char*>(&got.rgba[at]), 4).toHex(' '),
-                         want.mid(int(at), 4).toHex(' '));
+                return QStringLiteral("pixel %1 is %2, ImageMagick reads %3")
+                    .arg(QString::number(at / 4), QByteArray(reinterpret_cast<const char*>(&got.rgba[at]), 4).toHex(),
+                         want.mid(int(at), 4).toHex());
     }
     return {};
 }
@@ -77,35 +77,18 @@ QByteArray Bmp(std::uint32_t size, std::int32_t width, std::int32_t height, int 
     return file + info + behind + table + pixels;
 }
 
-std::uint32_t Crc(const QByteArray& bytes)
-{
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const char byte : bytes) {
-        crc ^= std::uint8_t(byte);
-        for (int k = 0; k < 8; ++k)
-            crc = crc & 1 ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
-    }
-    return ~crc;
-}
-
 QByteArray PngChunk(const QByteArray& type, const QByteArray& data)
 {
-    QByteArray out;
-    for (int k = 3; k >= 0; --k)
-        out.append(char(data.size() >> (8 * k)));
-    const std::uint32_t crc = Crc(type + data);
-    out += type + data;
-    for (int k = 3; k >= 0; --k)
-        out.append(char(crc >> (8 * k)));
-    return out;
+    const QByteArray body = type + data;
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()));
+    return QByteArray::fromHex(QByteArray::number(data.size(), 16).rightJustified(8, '0')) + body +
+           QByteArray::fromHex(QByteArray::number(quint32(crc), 16).rightJustified(8, '0'));
 }
 
 // 20000 x 20000 grey pixels of 1 bit, all zero: 50 MB of rows in about 50 KB.
 QByteArray PngBomb()
 {
-    const QByteArray header = QByteArray::fromHex(
-        "00004e2000004e20"
-        "0100000000");
+    const QByteArray header = QByteArray::fromHex("00004e2000004e200100000000");  // 1-bit grey
     const QByteArray rows(20000 * 2501, '\0');
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", qCompress(rows).mid(4)) +
            PngChunk("IEND", {});
@@ -139,7 +122,6 @@ private slots:
         const QList<std::tuple<const char*, QStringList, int>> rows = {
             {"png32:rgba.png", {}, 0},
             {"png48:rgb-16.png", {"-alpha", "off"}, 1},
-            {"png64:rgba-16.png", {}, 1},
             {"grey-1.png", {"-colorspace", "Gray", "-alpha", "off", "-threshold", "50%", "-depth", "1"}, 0},
             {"grey-2.png", {"-colorspace", "Gray", "-alpha", "off", "-depth", "2"}, 0},
             {"grey-4.png", {"-colorspace", "Gray", "-alpha", "off", "-depth", "4"}, 0},
