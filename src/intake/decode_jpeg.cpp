@@ -17,7 +17,7 @@ namespace {
 
 // A corrupt file could hold thousands of tiny progressive scans, each a pass
 // over the whole picture; real ones have about ten.
-constexpr int MaxScans = 1000;
+constexpr int MaxScans = 500;
 constexpr int TooManyScans = -1;  // our own error code, beside the library's
 
 struct ErrorManager {
