@@ -85,13 +85,11 @@ QByteArray PngChunk(const QByteArray& type, const QByteArray& data)
            QByteArray::fromHex(QByteArray::number(quint32(crc), 16).rightJustified(8, '0'));
 }
 
-// 20000 x 20000 grey pixels of 1 bit, all zero: 50 MB of rows in about 50 KB.
-QByteArray PngBomb()
+// A PNG of the IHDR fields given, its rows deflated.
+QByteArray Png(const char* header, const QByteArray& rows)
 {
-    const QByteArray header = QByteArray::fromHex("00004e2000004e200100000000");  // 1-bit grey
-    const QByteArray rows(20000 * 2501, '\0');
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", qCompress(rows).mid(4)) +
-           PngChunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", QByteArray::fromHex(header)) +
+           PngChunk("IDAT", qCompress(rows).mid(4)) + PngChunk("IEND", {});
 }
 
 }  // namespace
@@ -270,8 +268,12 @@ private slots:
         QTest::newRow("PNG truncated") << png.left(idat + 20) << "the file ends before the picture does";
         QTest::newRow("PNG CRC error") << QByteArray(png).replace(29, 1, "\x55")  // in IHDR's CRC
                                        << "a PNG chunk's checksum (CRC) is wrong: the file is damaged";
-        QTest::newRow("PNG bomb") << PngBomb()
+        // 20000 x 20000 grey pixels of 1 bit, all zero: 50 MB of rows in about 50 KB.
+        QTest::newRow("PNG bomb") << Png("00004e2000004e200100000000", QByteArray(20000 * 2501, '\0'))
                                   << "20000 x 20000 pixels is more than the 12 million pixels this tool takes";
+        QTest::newRow("PNG of 6000000 x 1, 16-bit RGBA")
+            << Png("005b8d80000000011006000000", QByteArray(1, '\0'))
+            << "rows of 6000000 pixels need more memory than the 56 MiB this tool allows";
         QTest::newRow("GIF truncated") << gif.chopped(10) << "the file ends before the picture does";
         QTest::newRow("GIF of 0 x 0") << QByteArray(gif).replace(6, 4, QByteArray(4, '\0'))
                                       << "the picture is 0 x 0 pixels: it has no pixels";
