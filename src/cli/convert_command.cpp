@@ -31,12 +31,12 @@ std::string InputName(const std::filesystem::path& input)
     return IsStandardInput(input) ? "standard input" : PathText(input);
 }
 
-std::optional<std::string> ReadInput(const std::filesystem::path& input, std::string& problem)
+Result<std::string> ReadInput(const std::filesystem::path& input)
 {
     if (!IsStandardInput(input))
-        return files::ReadStart(input, ReadLimit, "a picture file", problem);
+        return files::ReadStart(input, ReadLimit, "a picture file");
     files::InputFile standardInput = files::InputFile::StandardInput();
-    return files::ReadStart(standardInput, ReadLimit, problem);
+    return files::ReadStart(standardInput, ReadLimit);
 }
 
 // A picture's headers in words: "100 x 32, 1 bit per pixel".
@@ -57,10 +57,9 @@ struct Input {
 // else is read as a picture, with the window's rules.
 std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
 {
-    std::string problem;
-    const std::optional<std::string> bytes = ReadInput(input, problem);
+    const Result<std::string> bytes = ReadInput(input);
     if (!bytes) {
-        ProblemAt(InputName(input), "cannot be read: " + OneLine(problem));
+        ProblemAt(InputName(input), "cannot be read: " + OneLine(bytes.Error()));
         return std::nullopt;
     }
     const Format* format = DetectFormat(*bytes);
@@ -72,10 +71,11 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
         }
         const ReadResult read = format->read(*bytes);
         if (!read.Ok()) {
-            ProblemAt(InputName(input), "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+            ProblemAt(InputName(input),
+                      "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
             return std::nullopt;
         }
-        return Input{read.image, false};
+        return Input{*read, false};
     }
 
     const PictureRead read = ReadPicture(
@@ -117,11 +117,10 @@ Comparison CompareWithDisk(const std::filesystem::path& outputPath, const std::s
     std::error_code error;
     if (!std::filesystem::exists(outputPath, error))
         return Comparison::Missing;
-    std::string problem;
     // One byte more tells a longer file from an equal one.
-    const auto onDisk = files::ReadStart(outputPath, bytes.size() + 1, "a listing", problem);
+    const Result<std::string> onDisk = files::ReadStart(outputPath, bytes.size() + 1, "a listing");
     if (!onDisk) {
-        Problem(outputPath, "cannot be read: " + OneLine(problem));
+        Problem(outputPath, "cannot be read: " + OneLine(onDisk.Error()));
         return Comparison::Unreadable;
     }
     return *onDisk == bytes ? Comparison::Same : Comparison::Stale;

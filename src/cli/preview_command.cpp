@@ -75,13 +75,13 @@ std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_v
     if (!read.Ok()) {
         if (format->name == "a51")
             return std::nullopt;
-        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
         return BadFile;
     }
     for (int y = 0; y < AcceptedHeight; ++y) {
         std::string row(AcceptedWidth, ClearChar);
         for (int x = 0; x < AcceptedWidth; ++x) {
-            if (read.image.Dot(x, y))
+            if (read->Dot(x, y))
                 row[static_cast<std::size_t>(x)] = SetChar;
         }
         Say(row);
@@ -95,11 +95,10 @@ ExitCode RunPreview(const std::filesystem::path& listing)
 {
     const bool standardInput = listing == "-";
     const std::string name = standardInput ? "standard input" : PathText(listing);
-    std::string problem;
-    std::optional<files::InputFile> file =
-        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing", problem);
+    Result<files::InputFile> file =
+        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing");
     if (!file) {
-        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        ProblemAt(name, "cannot be read: " + OneLine(file.Error()));
         return BadFile;
     }
 
@@ -108,9 +107,9 @@ ExitCode RunPreview(const std::filesystem::path& listing)
     std::string start;
     std::error_code error;
     if (standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error) {
-        std::optional<std::string> head = files::ReadStart(*file, ReadLimit + 1, problem);
+        Result<std::string> head = files::ReadStart(*file, ReadLimit + 1);
         if (!head) {
-            ProblemAt(name, "cannot be read: " + OneLine(problem));
+            ProblemAt(name, "cannot be read: " + OneLine(head.Error()));
             return BadFile;
         }
         start = std::move(*head);
@@ -146,14 +145,14 @@ ExitCode RunPreview(const std::filesystem::path& listing)
     painter.Feed(start);
     std::vector<char> chunk(64 * 1024);
     for (;;) {
-        const std::ptrdiff_t got = file->Read(chunk.data(), chunk.size(), problem);
-        if (got < 0) {
-            ProblemAt(name, "cannot be read: " + OneLine(problem));
+        const Result<std::size_t> got = file->Read(chunk.data(), chunk.size());
+        if (!got) {
+            ProblemAt(name, "cannot be read: " + OneLine(got.Error()));
             return BadFile;
         }
-        if (got == 0)
+        if (*got == 0)
             break;
-        painter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        painter.Feed(std::string_view(chunk.data(), *got));
     }
     painter.Finish();
 
