@@ -2,11 +2,11 @@
 # configure (once) and build into build/.
 
 # Debian packages the build and the windows need.
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils libfreetype-dev)
 # What the tests need besides: the package test runs lintian and appstreamcli, the
 # pre-commit hook's test pre-commit and git, and the format tests assemble and
 # compile with the toolchains (sdcc brings sdas8051 and sdld).
-QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide)
+QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide fonts-dejavu-core xfonts-base)
 
 missing_packages() {
   local package
