@@ -126,12 +126,13 @@ Result<std::vector<std::uint8_t>> TableBytes(const GlyphTable& table, char32_t f
     }
     // Equal bitmaps are kept once: the default glyph's copies, blanks alike.
     std::vector<std::uint8_t> bitmaps;
-    std::map<std::vector<std::uint8_t>, std::size_t> placed;
+    std::map<std::string, std::size_t> placed;
     const std::size_t bitmapStart =
         TableHeaderBytes + records.size() * TableRecordBytes + pairs.size() * TablePairBytes;
     std::vector<std::size_t> offsets;
     for (const TableGlyph* glyph : records) {
-        auto [at, fresh] = placed.emplace(glyph->bytes, bitmapStart + bitmaps.size());
+        auto [at, fresh] = placed.emplace(std::string(glyph->bytes.begin(), glyph->bytes.end()),
+                                          bitmapStart + bitmaps.size());
         if (fresh)
             bitmaps.insert(bitmaps.end(), glyph->bytes.begin(), glyph->bytes.end());
         offsets.push_back(at->second);
