@@ -197,8 +197,9 @@ Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request
         font.glyphs.emplace(code, std::move(*glyph));
         indices.emplace(code, index);
     }
-    // Glyph 0 is the font's default glyph (.notdef, or a PCF's default character).
-    if (!font.missing.empty() && face->num_glyphs > 0) {
+    // Glyph 0 is the font's default glyph (.notdef, or a PCF's default character),
+    // in every table: a code the table leaves out draws it too.
+    if (face->num_glyphs > 0) {
         if (Result<Glyph> glyph = Rendered(face, 0)) {
             font.hasDefault = true;
             font.defaultGlyph = std::move(*glyph);
