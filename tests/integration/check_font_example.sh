@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# examples/font built against this build for a BDF font, PCF.gz bitmap fonts
+# and TrueType fonts: its render, over the table quillon-cli font wrote, must
+# write byte for byte what quillon-cli text writes, for many strings and
+# positions; the host build has no warning, and the renderer builds for the
+# 8051 with SDCC.
+#
+#   check_font_example.sh SOURCE_DIR QUILLON-CLI
+set -euo pipefail
+source_dir=$1
+cli=$(realpath "$2")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+. "$(dirname "$0")/lib.sh"
+
+misc=/usr/share/fonts/X11/misc
+dejavu=/usr/share/fonts/truetype/dejavu
+[ -f $misc/6x13.pcf.gz ] || fail "the misc-fixed fonts are missing: install xfonts-base"
+[ -f $dejavu/DejaVuSans.ttf ] || fail "DejaVu is missing: install fonts-dejavu-core"
+
+# A BDF of odd glyphs for 32-126 and the degree sign: dots from a fixed
+# sequence, widths 0-8, left offsets -2 to 2, descents to 3 rows, advances
+# 0-9, and a default glyph (code 1).
+perl -e '
+  my $s = 7; sub r { $s = ($s * 1103515245 + 12345) % 2147483648; return ($s >> 8) % $_[0]; }
+  print "STARTFONT 2.1\nFONT -quillon-odd\nSIZE 12 75 75\nFONTBOUNDINGBOX 8 13 -2 -3\n";
+  print "STARTPROPERTIES 4\nPIXEL_SIZE 12\nFONT_ASCENT 9\nFONT_DESCENT 3\nDEFAULT_CHAR 1\nENDPROPERTIES\n";
+  for my $code (1, 32 .. 126, 176) {
+    my ($w, $h, $x, $y) = (r(9), 1 + r(12), r(5) - 2, r(4) - 3);
+    print "STARTCHAR c$code\nENCODING $code\nSWIDTH 500 0\nDWIDTH ", r(10), " 0\nBBX $w $h $x $y\nBITMAP\n";
+    printf "%02X\n", r(256) & (0xFF << (8 - $w)) & 0xFF for 1 .. $h;
+    print "ENDCHAR\n";
+  }
+  print "ENDFONT\n";' >"$scratch/odd.bdf"
+
+strings=(
+  "Hello, World!"
+  'AVATAR Tea WAVY To yV\nFly away: 25°C'
+  'Menu\n> Settings\n  Contrast 7'
+  "{[(|)]} ~^_\`@#\$%&*+-=/<>?;:'\""
+  "The quick brown fox jumps over the lazy dog 0123456789"
+  'a中b中\\\\n'
+)
+positions=("0 0" "-3 -2" "50 10" "117 25" "-40 0" "0 -12" "100 -5" "3 30" "-200 -40")
+
+# check_font NAME FONT SIZE: builds the renderer for the font, compares.
+check_font() {
+  local name=$1 font=$2 size=$3 build=$scratch/$1
+  run "$scratch/$name.log" make -C "$source_dir/examples/font" FONT="$font" SIZE="$size" BUILD="$build" \
+    QUILLON_CLI="$cli"
+  ! grep -qi "warning" "$scratch/$name.log" || fail "$name: the renderer's build warns: $(cat "$scratch/$name.log")"
+  local size_option=() compared=0
+  [ -z "$size" ] || size_option=(--size "$size")
+  for text in "${strings[@]}"; do
+    for position in "${positions[@]}"; do
+      read -r x y <<<"$position"
+      "$build/render" "$x" "$y" "$text" >"$scratch/render.bin"
+      "$cli" text --font "$font" "${size_option[@]}" --x "$x" --y "$y" -f bin -o - "$text" \
+        >"$scratch/text.bin" 2>/dev/null || fail "$name: quillon-cli text refused \"$text\" at $x $y"
+      cmp -s "$scratch/render.bin" "$scratch/text.bin" ||
+        fail "$name: render and quillon-cli text differ for \"$text\" at $x $y"
+      [ "$(stat -c %s "$scratch/render.bin")" -eq 488 ] || fail "$name: render wrote no 488 bytes"
+      compared=$((compared + 1))
+    done
+  done
+  # The texts must have lit dots: equal blank images would prove nothing.
+  "$build/render" 0 0 "Hello" | od -An -tx1 | grep -q '[1-9a-f]' || fail "$name: Hello lights no dot"
+  echo "$name: $compared strings and positions drawn alike"
+}
+
+check_font odd-bdf "$scratch/odd.bdf" ""
+check_font misc-fixed-6x13 $misc/6x13.pcf.gz ""
+check_font misc-fixed-5x7 $misc/5x7.pcf.gz 7
+check_font dejavu-sans-12 $dejavu/DejaVuSans.ttf 12
+check_font dejavu-serif-16 $dejavu/DejaVuSerif.ttf 16
+grep -q "0x[0-9A-F][0-9A-F], 0x00, 0x[0-9A-F][0-9A-F], /\* kerning" "$scratch/dejavu-sans-12/font_table.h" ||
+  fail "the DejaVu Sans table holds no kerning pairs"
+
+command -v sdcc >/dev/null || fail "sdcc is missing: install sdcc"
+run "$scratch/sdcc.log" make -C "$source_dir/examples/font" FONT=$dejavu/DejaVuSans.ttf SIZE=12 \
+  BUILD="$scratch/dejavu-sans-12" QUILLON_CLI="$cli" firmware
+! grep -qi "warning" "$scratch/sdcc.log" || fail "SDCC warns: $(cat "$scratch/sdcc.log")"
+[ -s "$scratch/dejavu-sans-12/firmware.ihx" ] || fail "SDCC wrote no firmware.ihx"
+echo "examples/font: the renderer builds with SDCC for the 8051"
