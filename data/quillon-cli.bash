@@ -3,7 +3,16 @@
 _quillon_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]}
-    local command="" word
+    local command="" word prefix=""
+    # --format=VALUE: bash makes "=" a word of its own, unless COMP_WORDBREAKS
+    # lacks it; then the option and the value come as one word.
+    if [[ $previous == = && $COMP_CWORD -ge 2 ]]; then
+        previous=${COMP_WORDS[COMP_CWORD-2]}
+    elif [[ $current == --*=* ]]; then
+        previous=${current%%=*}
+        prefix=$previous=
+        current=${current#*=}
+    fi
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
             convert | preview | text | font) command=$word; break ;;
@@ -13,19 +22,19 @@ _quillon_cli()
     case $previous in
         -f | --format)
             if [ "$command" = font ]; then
-                COMPREPLY=($(compgen -W "c a51 as31 sdas bin" -- "$current"))
+                COMPREPLY=($(compgen -P "$prefix" -W "c a51 as31 sdas bin" -- "$current"))
             else
-                COMPREPLY=($(compgen -W "listing a51 as31 sdas c bin bmp" -- "$current"))
+                COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
             fi
             return ;;
         --label | --size | --x | --y | --chars)
             COMPREPLY=()
             return ;;
         --align)
-            COMPREPLY=($(compgen -W "left center right" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "left center right" -- "$current"))
             return ;;
         --valign)
-            COMPREPLY=($(compgen -W "top middle bottom" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "top middle bottom" -- "$current"))
             return ;;
         --font)
             compopt -o filenames 2>/dev/null || true
@@ -34,14 +43,14 @@ _quillon_cli()
             while IFS= read -r name; do
                 case $name in
                     *.bdf | *.pcf | *.pcf.gz | *.ttf | *.otf | *.BDF | *.PCF | *.PCF.gz | *.TTF | *.OTF)
-                        COMPREPLY+=("$name") ;;
-                    *) if [ -d "$name" ]; then COMPREPLY+=("$name"); fi ;;
+                        COMPREPLY+=("$prefix$name") ;;
+                    *) if [ -d "$name" ]; then COMPREPLY+=("$prefix$name"); fi ;;
                 esac
             done < <(compgen -f -- "$current")
             return ;;
         -o | --output)
             compopt -o filenames 2>/dev/null || true
-            COMPREPLY=($(compgen -f -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
             return ;;
     esac
 
