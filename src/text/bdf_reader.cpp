@@ -102,7 +102,8 @@ private:
     Font font_;
     int defaultCode_ = -1;
     std::optional<Glyph> defaultGlyph_;
-    int fontWidth_ = 0;  // DWIDTH of the font, for characters without their own
+    int fontWidth_ = 0;     // DWIDTH of the font, for characters without their own
+    std::size_t dots_ = 0;  // held by the glyphs kept
 };
 
 Result<Font> Reader::Read(std::string_view bytes)
@@ -189,8 +190,13 @@ std::string Reader::Character(Lines& lines)
             const bool wanted = code >= 0 && request_.codes.count(static_cast<char32_t>(code));
             const bool isDefault = code >= 0 && code == defaultCode_;
             Glyph glyph{w, h, x, y + h, *width, {}};
-            if (wanted || isDefault)
+            if (wanted || isDefault) {
+                dots_ += static_cast<std::size_t>(w * h);
+                if (dots_ > MaxFontDots)
+                    return Fail(number, "the glyphs asked for hold more than " + std::to_string(MaxFontDots >> 20) +
+                                            " million dots");
                 glyph.dots.assign(static_cast<std::size_t>(w * h), 0);
+            }
             for (int row = 0; row < h; ++row) {
                 if (!lines.Next(line))
                     return Fail(lines.Number(), "the bitmap ends early");

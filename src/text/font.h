@@ -20,6 +20,9 @@ namespace quillon::text {
 inline constexpr int MaxPixelSize = 128;
 // A font file is read whole up to this; a larger one is refused.
 inline constexpr std::size_t FontReadLimit = 64 * 1024 * 1024;
+// The dots all glyphs asked for may hold together (a byte each): a text of
+// thousands of different characters in a huge font is refused, not held.
+inline constexpr std::size_t MaxFontDots = 32 * 1024 * 1024;
 // The memory FreeType may take for one font (its tables, a gzip stream, a glyph).
 inline constexpr std::size_t FreeTypeMemoryLimit = 96 * 1024 * 1024;
 

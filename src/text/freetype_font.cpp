@@ -185,6 +185,7 @@ Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request
     if (font.ascent < 0 || font.ascent > 1024 || font.lineHeight < 0 || font.lineHeight > 1024)
         return Failure{"its ascent or line height is out of range"};
     std::map<char32_t, FT_UInt> indices;
+    std::size_t dots = 0;
     for (const char32_t code : request.codes) {
         const FT_UInt index = FT_Get_Char_Index(face, code);
         if (index == 0) {
@@ -194,6 +195,10 @@ Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request
         Result<Glyph> glyph = Rendered(face, index);
         if (!glyph)
             return Failure{glyph.Error() + " (" + CharacterName(code) + ")"};
+        dots += glyph->dots.size();
+        if (dots > MaxFontDots)
+            return Failure{"the glyphs asked for hold more than " + std::to_string(MaxFontDots >> 20) +
+                           " million dots"};
         font.glyphs.emplace(code, std::move(*glyph));
         indices.emplace(code, index);
     }

@@ -131,8 +131,8 @@ Result<std::vector<std::uint8_t>> TableBytes(const GlyphTable& table, char32_t f
         TableHeaderBytes + records.size() * TableRecordBytes + pairs.size() * TablePairBytes;
     std::vector<std::size_t> offsets;
     for (const TableGlyph* glyph : records) {
-        auto [at, fresh] = placed.emplace(std::string(glyph->bytes.begin(), glyph->bytes.end()),
-                                          bitmapStart + bitmaps.size());
+        auto [at, fresh] =
+            placed.emplace(std::string(glyph->bytes.begin(), glyph->bytes.end()), bitmapStart + bitmaps.size());
         if (fresh)
             bitmaps.insert(bitmaps.end(), glyph->bytes.begin(), glyph->bytes.end());
         offsets.push_back(at->second);
