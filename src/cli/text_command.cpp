@@ -144,7 +144,7 @@ CLI::App* AddTextCommand(CLI::App& app)
     std::vector<std::string> names;
     for (const Format& format : Formats())
         names.emplace_back(format.name);
-    command->add_option("-f,--format", options.format, "What to write (default: listing)")
+    command->add_option("-f,--format", options.format, "What to write")
         ->type_name("FORMAT")
         ->default_str("listing")
         ->check(CLI::IsMember(names));

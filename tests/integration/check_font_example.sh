@@ -2,8 +2,8 @@
 # examples/font built against this build for a BDF font, PCF.gz bitmap fonts
 # and TrueType fonts: its render, over the table quillon-cli font wrote, must
 # write byte for byte what quillon-cli text writes, for many strings and
-# positions; the host build has no warning, and the renderer builds for the
-# 8051 with SDCC.
+# positions; the host build has no warning, the renderer builds for the 8051
+# with SDCC, and the table's assembler formats assemble to its bytes.
 #
 #   check_font_example.sh SOURCE_DIR QUILLON-CLI
 set -euo pipefail
@@ -75,6 +75,31 @@ check_font dejavu-sans-12 $dejavu/DejaVuSans.ttf 12
 check_font dejavu-serif-16 $dejavu/DejaVuSerif.ttf 16
 grep -q "0x[0-9A-F][0-9A-F], 0x00, 0x[0-9A-F][0-9A-F], /\* kerning" "$scratch/dejavu-sans-12/font_table.h" ||
   fail "the DejaVu Sans table holds no kerning pairs"
+
+# The table in each assembler format places the bytes of the bin table at 0x100.
+hex_bytes() { # HEX-FILE COUNT: the COUNT bytes from 0x100, as hex
+  perl -ne 'if (/^:(..)(....)00(.*)..\s*$/) { my ($n, $a, $d) = (hex $1, hex $2, $3);
+    $m[$a + $_] = substr($d, 2 * $_, 2) for 0 .. $n - 1 } END { print join("", map { $m[0x100 + $_] // "--" } 0 .. '"$2"' - 1) }' "$1"
+}
+tables=$scratch/tables
+mkdir "$tables"
+"$cli" font --font $dejavu/DejaVuSans.ttf --size 12 --chars 32-126,0xB0 -f bin -o "$tables/font.bin"
+expected=$(od -An -v -tx1 "$tables/font.bin" | tr -d ' \n' | tr a-f A-F)
+count=$(stat -c %s "$tables/font.bin")
+for format in as31 sdas a51; do
+  "$cli" font --font $dejavu/DejaVuSans.ttf --size 12 --chars 32-126,0xB0 -f $format -o "$tables/font.$format"
+done
+(cd "$tables" && printf '        .org 0x100\n        .inc "font.as31"\n' >fw.asm && as31 fw.asm >as31.log 2>&1) ||
+  fail "as31 refuses the table: $(cat "$tables/as31.log")"
+(cd "$tables" && printf '        .area CSEG (ABS,CODE)\n        .org 0x100\n        .include "font.sdas"\n' >fw.s &&
+  sdas8051 -o fw.s && sdld -n -i fw.ihx fw.rel) >"$tables/sdas.log" 2>&1 ||
+  fail "sdas8051 refuses the table: $(cat "$tables/sdas.log")"
+(cd "$tables" && printf '        ORG 100H\n$INCLUDE (font.a51)\n        END\n' >fwa.a51 &&
+  mcu8051ide --assemble fwa.a51 >a51.log 2>&1) || fail "MCU 8051 IDE refuses the table: $(cat "$tables/a51.log")"
+for built in fw.hex fw.ihx fwa.hex; do
+  [ "$(hex_bytes "$tables/$built" "$count")" = "$expected" ] || fail "$built does not hold the table's $count bytes"
+done
+echo "the glyph table assembles to its bytes with as31, sdas8051 and MCU 8051 IDE"
 
 command -v sdcc >/dev/null || fail "sdcc is missing: install sdcc"
 run "$scratch/sdcc.log" make -C "$source_dir/examples/font" FONT=$dejavu/DejaVuSans.ttf SIZE=12 \
