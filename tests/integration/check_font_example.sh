@@ -106,4 +106,17 @@ run "$scratch/sdcc.log" make -C "$source_dir/examples/font" FONT=$dejavu/DejaVuS
   BUILD="$scratch/dejavu-sans-12" QUILLON_CLI="$cli" firmware
 ! grep -qi "warning" "$scratch/sdcc.log" || fail "SDCC warns: $(cat "$scratch/sdcc.log")"
 [ -s "$scratch/dejavu-sans-12/firmware.ihx" ] || fail "SDCC wrote no firmware.ihx"
-echo "examples/font: the renderer builds with SDCC for the 8051"
+# Run in the 8051 simulator, the firmware leaves in its image (external RAM
+# from the address the map gives) what text draws.
+command -v s51 >/dev/null || fail "s51 is missing: install sdcc-ucsim"
+fw=$scratch/dejavu-sans-12
+at=$(sed -n 's/^D: *\([0-9A-F]*\) *_image .*/\1/p' "$fw/firmware.map")
+[ -n "$at" ] || fail "firmware.map does not place the image"
+printf '%s\n' "file \"$fw/firmware.ihx\"" "step 3000000" "dump xram 0x$at $(printf '0x%x' $((0x$at + 487))) 16" \
+  quit >"$fw/s51.cmd"
+s51 -t 8052 -b -C "$fw/s51.cmd" </dev/null >"$fw/s51.out" 2>&1
+perl -ne 'print map { chr hex } split / /, $1 if $dump && /^0x[0-9a-f]+ +((?:[0-9a-f]{2} )+)/; $dump = 1 if /^dump/' \
+  "$fw/s51.out" >"$fw/s51.bin"
+"$cli" text --font $dejavu/DejaVuSans.ttf --size 12 -f bin -o "$fw/text.bin" '25°C\nMenu'
+cmp -s "$fw/s51.bin" "$fw/text.bin" || fail "the 8051 firmware's image differs from quillon-cli text's"
+echo "examples/font: built with SDCC and run in s51, the renderer draws what quillon-cli text draws"
