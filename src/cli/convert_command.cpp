@@ -97,23 +97,7 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
         case PictureRead::Outcome::Accepted:
             break;
     }
-    const RgbValue lit = ColourOf(read.colourTable[inverse ? 1 : 0]);
-    Input picture{{}, true};
-    for (int y = 0; y < DisplayHeight; ++y) {
-        for (int x = 0; x < DisplayWidth; ++x)
-            picture.image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
-    }
-    return picture;
-}
-
-// A path from text in the file system's spelling (UTF-8 on Windows).
-std::filesystem::path PathOf(const std::string& text)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#else
-    return text;
-#endif
+    return Input{DisplayOf(read.picture, inverse), true};
 }
 
 // Where the output for `input` goes without --output: beside it. A picture's
@@ -123,7 +107,7 @@ std::filesystem::path OutputBeside(const std::filesystem::path& input, const Inp
 {
     if (read.picture && format.name == "listing")
         return ListingPath(input.parent_path(), input.filename());
-    return input.parent_path() / PathOf(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
+    return input.parent_path() / PathFromText(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };

@@ -65,7 +65,7 @@ std::optional<std::set<char32_t>> Codes(std::string_view list)
 std::string DefaultLabel(const std::string& font, bool sizeGiven, int size)
 {
     const std::string suffix = sizeGiven ? "_" + std::to_string(size) : "";
-    std::string name = CIdentifier(PathText(PathFrom(font).filename()));
+    std::string name = CIdentifier(PathText(PathFromText(font).filename()));
     name.resize(std::min(name.size(), 31 - suffix.size()));
     name += suffix;
     return IsValidLabel(name) ? name : name + "_";
@@ -125,7 +125,7 @@ ExitCode RunFont()
     }
     NameMissing(*loaded);
 
-    std::string description = "Glyph table of " + PathText(PathFrom(options.font).filename()) + " (" +
+    std::string description = "Glyph table of " + PathText(PathFromText(options.font).filename()) + " (" +
                               loaded->font.kind + (sizeGiven ? ", " + std::to_string(options.size) + " px" : "") +
                               "), codes " + options.chars + ", made by quillon-cli font.";
     for (char& c : description) {

@@ -121,7 +121,7 @@ ExitCode RunPreview(const std::filesystem::path& listing)
     }
 
     // The counts a conversion of an accepted picture leaves for the walk.
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = AcceptedWidth;
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);

@@ -46,15 +46,6 @@ text::Align AlignOf(const std::string& word)
 
 }  // namespace
 
-std::filesystem::path PathFrom(const std::string& argument)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(argument.begin(), argument.end()));
-#else
-    return std::filesystem::path(argument);
-#endif
-}
-
 std::optional<LoadedFont> LoadFont(const std::string& fontArgument, bool sizeGiven, int size,
                                    const std::set<char32_t>& codes)
 {
@@ -71,7 +62,8 @@ std::optional<LoadedFont> LoadFont(const std::string& fontArgument, bool sizeGiv
         font = text::BuiltInFont(request);
     } else {
         std::string problem;
-        const auto bytes = files::ReadStart(PathFrom(fontArgument), text::FontReadLimit + 1, "a font file", problem);
+        const auto bytes =
+            files::ReadStart(PathFromText(fontArgument), text::FontReadLimit + 1, "a font file", problem);
         if (!bytes) {
             ProblemAt(loaded.name, "cannot be read: " + OneLine(problem));
             return std::nullopt;
@@ -100,7 +92,7 @@ void NameMissing(const LoadedFont& loaded)
 
 bool WriteOutput(const std::string& output, const std::string& bytes)
 {
-    const std::filesystem::path path = PathFrom(output);
+    const std::filesystem::path path = PathFromText(output);
     const auto identity = output == "-" ? std::nullopt : files::IdentityOf(path);
     if (output == "-" || (identity && identity == files::IdentityOfStandardOutput())) {
         Emit(bytes);
@@ -184,7 +176,7 @@ ExitCode RunText()
             image.SetByte(k, static_cast<std::uint8_t>(~image.Byte(k)));
     }
     const Format& format = *FindFormat(options.format.empty() ? "listing" : options.format);
-    const std::string name = options.output == "-" ? "text" : PathText(PathFrom(options.output).filename());
+    const std::string name = options.output == "-" ? "text" : PathText(PathFromText(options.output).filename());
     return WriteOutput(options.output, format.write(image, WriteOptions{{}, name})) ? AllGood : BadFile;
 }
 

@@ -30,8 +30,6 @@ std::optional<LoadedFont> LoadFont(const std::string& fontArgument, bool sizeGiv
                                    const std::set<char32_t>& codes);
 // Names each missing character once on stderr.
 void NameMissing(const LoadedFont& loaded);
-// A path as the argument spells it (UTF-8 on Windows).
-std::filesystem::path PathFrom(const std::string& argument);
 // The bytes to `output` ("-" or standard output's file: printed); false after naming the problem.
 bool WriteOutput(const std::string& output, const std::string& bytes);
 
