@@ -51,6 +51,8 @@ static int kerning(const unsigned char *pairs, unsigned int count, unsigned long
 {
     unsigned long wanted = (left << 16) | right;
     unsigned int low = 0, high = count;
+    if (left > 0xFFFFUL || right > 0xFFFFUL)
+        return 0; /* the table's codes have 16 bits */
     while (low < high) {
         unsigned int middle = low + (high - low) / 2;
         const unsigned char *pair = pairs + 5 * middle;
