@@ -93,9 +93,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "quillon-cli writes and checks the same listings from make, CMake or a CI job.")
 set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from dpkg-shlibdeps; the window also needs Qt's platform
-# plugins at run time and the Arial-metric font its notice is set in.
+# plugins at run time and the Arial-metric font its notice is set in; quillon-cli
+# loads FreeType when a font needs it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, libfreetype6")
 # bash reads the completion of quillon-cli only where bash-completion is
 # installed: recommended, as Debian's packages that ship completions do.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")

@@ -15,16 +15,38 @@ _quillon_cli()
     fi
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
-            convert | preview) command=$word; break ;;
+            convert | preview | text | font) command=$word; break ;;
         esac
     done
 
     case $previous in
         -f | --format)
-            COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
+            if [ "$command" = font ]; then
+                COMPREPLY=($(compgen -P "$prefix" -W "c a51 as31 sdas bin" -- "$current"))
+            else
+                COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
+            fi
             return ;;
-        --label)
+        --label | --size | --x | --y | --chars)
             COMPREPLY=()
+            return ;;
+        --align)
+            COMPREPLY=($(compgen -P "$prefix" -W "left center right" -- "$current"))
+            return ;;
+        --valign)
+            COMPREPLY=($(compgen -P "$prefix" -W "top middle bottom" -- "$current"))
+            return ;;
+        --font)
+            compopt -o filenames 2>/dev/null || true
+            COMPREPLY=()
+            local name
+            while IFS= read -r name; do
+                case $name in
+                    *.bdf | *.pcf | *.pcf.gz | *.ttf | *.otf | *.BDF | *.PCF | *.PCF.gz | *.TTF | *.OTF)
+                        COMPREPLY+=("$prefix$name") ;;
+                    *) if [ -d "$name" ]; then COMPREPLY+=("$prefix$name"); fi ;;
+                esac
+            done < <(compgen -f -- "$current")
             return ;;
         -o | --output)
             compopt -o filenames 2>/dev/null || true
@@ -37,7 +59,7 @@ _quillon_cli()
             if [[ $current == -* ]]; then
                 COMPREPLY=($(compgen -W "--help --version" -- "$current"))
             else
-                COMPREPLY=($(compgen -W "convert preview" -- "$current"))
+                COMPREPLY=($(compgen -W "convert preview text font" -- "$current"))
             fi ;;
         convert)
             if [[ $current == -* ]]; then
@@ -46,6 +68,14 @@ _quillon_cli()
                 compopt -o filenames 2>/dev/null || true
                 COMPREPLY=($(compgen -f -- "$current"))
             fi ;;
+        text)
+            if [[ $current == -* ]]; then
+                COMPREPLY=($(compgen -W "--font --size --x --y --align --valign --inverse --format --output --help" -- "$current"))
+            else
+                COMPREPLY=()  # the text itself
+            fi ;;
+        font)
+            COMPREPLY=($(compgen -W "--font --size --chars --format --output --label --help" -- "$current")) ;;
         preview)
             if [[ $current == -* ]]; then
                 COMPREPLY=($(compgen -W "--help" -- "$current"))

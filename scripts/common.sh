@@ -2,14 +2,17 @@
 # configure (once) and build into build/.
 
 # Debian packages the build and the windows need.
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils pkg-config libspng-dev libgif-dev libjpeg62-turbo-dev)
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils pkg-config libspng-dev libgif-dev libjpeg62-turbo-dev
+                  libfreetype-dev)
 # What the tests need besides: the package test runs lintian and appstreamcli, the
 # pre-commit hook's test pre-commit and git, the format tests assemble and
 # compile with the toolchains (sdcc brings sdas8051 and sdld), the display
 # drivers run in the 8051 simulator s51 (sdcc-ucsim), the example projects
-# are built with Ninja as well as make, and the picture tests are made and
-# checked with ImageMagick.
-QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim ninja-build imagemagick)
+# are built with Ninja as well as make, the picture tests are made and
+# checked with ImageMagick, and text is drawn with the DejaVu and X11
+# misc-fixed fonts.
+QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim ninja-build imagemagick
+                       fonts-dejavu-core xfonts-base)
 
 missing_packages() {
   local package

@@ -3,6 +3,7 @@
 // checks them on disk, and prints a table's dots, with the core the window uses.
 #include "cli/commands.h"
 #include "cli/messages.h"
+#include "cli/text_commands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -137,11 +138,15 @@ int Run(int argc, char** argv)
         std::string(ExitCodes));
     previewCommand->add_option("FILE", shown, "A listing, or a table in another format")->required();
 
+    CLI::App* textCommand = AddTextCommand(app);
+    CLI::App* fontCommand = AddFontCommand(app);
+
     // A first word that is neither an option nor a command would otherwise only
     // be told as "a subcommand is required".
     if (argc > 1 && argv[1][0] != '-' &&
         app.get_subcommands([&](CLI::App* command) { return command->check_name(argv[1]); }).empty()) {
-        std::cerr << "quillon-cli: " << argv[1] << " is not a command; the commands are convert and preview\n"
+        std::cerr << "quillon-cli: " << argv[1]
+                  << " is not a command; the commands are convert, preview, text and font\n"
                   << "Run 'quillon-cli --help' for more information.\n";
         return UsageError;
     }
@@ -174,7 +179,9 @@ int Run(int argc, char** argv)
         }
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.
-        CLI::App* failed = convertCommand->parsed() ? convertCommand : previewCommand->parsed() ? previewCommand : &app;
+        CLI::App* failed = &app;
+        for (CLI::App* command : {convertCommand, previewCommand, textCommand, fontCommand})
+            failed = command->parsed() ? command : failed;
         if (error.get_exit_code() != 0) {
             if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
                 return failed->exit(CLI::ExtrasError(unknown +
@@ -190,6 +197,10 @@ int Run(int argc, char** argv)
         return code == 0 ? AllGood : UsageError;
     }
 
+    if (textCommand->parsed())
+        return RunText();
+    if (fontCommand->parsed())
+        return RunFont();
     if (convertCommand->parsed()) {
         for (const std::string& input : inputs)
             convert.inputs.push_back(PathFromText(input));

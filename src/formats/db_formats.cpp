@@ -13,18 +13,6 @@ using namespace text;
 
 constexpr std::string_view Indent = "        ";
 
-// A number must begin with a digit for Intel-syntax assemblers: A0H-FFH get a 0.
-std::string DigitFirstItem(std::uint8_t value)
-{
-    std::string item = value >= 0xA0 ? "0" : "";
-    return item.append(Hex2(value)).append("H");
-}
-
-std::string CItem(std::uint8_t value)
-{
-    return "0x" + Hex2(value);
-}
-
 template <typename Item>
 std::string DataLines(const DisplayImage& image, const WriteOptions& options, std::string_view directive, Item item)
 {

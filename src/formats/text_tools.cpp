@@ -43,6 +43,17 @@ std::string Hex2(std::uint8_t value)
     return {HexDigits[value >> 4], HexDigits[value & 15]};
 }
 
+std::string DigitFirstItem(std::uint8_t value)
+{
+    std::string item = value >= 0xA0 ? "0" : "";
+    return item.append(Hex2(value)).append("H");
+}
+
+std::string CItem(std::uint8_t value)
+{
+    return "0x" + Hex2(value);
+}
+
 std::vector<Line> SplitLines(std::string_view text)
 {
     if (text.starts_with("\xEF\xBB\xBF"))

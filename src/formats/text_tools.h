@@ -39,6 +39,11 @@ std::string Shaped(const DisplayImage& image, LineText line)
 // Upper-case hex digits, two of them.
 std::string Hex2(std::uint8_t value);
 
+// An item an Intel-syntax assembler reads as a number: a digit first, so A0H-FFH get a 0.
+std::string DigitFirstItem(std::uint8_t value);
+// An item as C and sdas8051 write it: 0xFF.
+std::string CItem(std::uint8_t value);
+
 // Items joined by `separator`, each made by `item`.
 template <typename Item>
 std::string Joined(std::span<const std::uint8_t> items, std::string_view separator, Item item)

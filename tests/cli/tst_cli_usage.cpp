@@ -76,9 +76,9 @@ private slots:
         QTest::addColumn<QByteArray>("told");     // part of the first line on stderr
         QTest::addColumn<QByteArray>("helpFor");  // the command whose --help is pointed to
         QTest::newRow("no arguments") << QStringList{} << QByteArray("subcommand is required") << QByteArray("");
-        QTest::newRow("unknown command") << QStringList{"frob", "p.bmp"}
-                                         << QByteArray("frob is not a command; the commands are convert and preview")
-                                         << QByteArray("");
+        QTest::newRow("unknown command")
+            << QStringList{"frob", "p.bmp"}
+            << QByteArray("frob is not a command; the commands are convert, preview, text and font") << QByteArray("");
         QTest::newRow("option before the command")
             << QStringList{"--inverse", "convert", "p.bmp"} << QByteArray("--inverse") << QByteArray(" convert");
         QTest::newRow("convert without pictures")

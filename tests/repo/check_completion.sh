@@ -29,7 +29,7 @@ offers() {
     fi
 }
 
-offers "convert preview" quillon-cli ""
+offers "convert font preview text" quillon-cli ""
 offers "--help --version" quillon-cli -
 offers "--format" quillon-cli convert --fo
 offers "a51 as31" quillon-cli convert --format a
@@ -43,6 +43,14 @@ offers "logo.bmp" quillon-cli convert --inverse lo
 offers "lcd_logo.txt" quillon-cli convert -o lcd
 offers "lcd_logo.txt" quillon-cli preview lc
 offers "" quillon-cli convert --label ""
+offers "c" quillon-cli font -f c
+offers "a51 as31" quillon-cli font --format a
+offers "center" quillon-cli text --align c
+offers "bottom" quillon-cli text --valign b
+mkdir fonts && touch fonts/sans.ttf fonts/fixed.pcf.gz fonts/notes.txt
+offers "fonts/fixed.pcf.gz fonts/sans.ttf" quillon-cli text --font fonts/
+offers "--size" quillon-cli font --s
+offers "" quillon-cli text ""
 
 # Every option offered is one the tool knows, and every format one it writes.
 help=$("$cli" convert --help)
@@ -54,6 +62,15 @@ for format in listing a51 as31 sdas c bin bmp; do
         echo "FAIL: --format $format is offered but refused"; failures=$((failures + 1)); }
 done
 grep -q "{listing,a51,as31,sdas,c,bin,bmp}" <<<"$help" || { echo "FAIL: the tool's formats are not the ones offered"; failures=$((failures + 1)); }
+
+# The text and font commands take every option offered, and font every format.
+for command in text font; do
+    help=$("$cli" "$command" --help)
+    for option in $(COMP_WORDS=(quillon-cli "$command" -); COMP_CWORD=2; _quillon_cli; echo "${COMPREPLY[@]}"); do
+        grep -q -- "$option" <<<"$help" || { echo "FAIL: $option is offered but not in $command --help"; failures=$((failures + 1)); }
+    done
+done
+grep -q "{c,a51,as31,sdas,bin}" <<<"$("$cli" font --help)" || { echo "FAIL: font's formats are not the ones offered"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "bash completion: all offers as expected"
 exit "$failures"

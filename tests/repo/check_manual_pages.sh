@@ -21,7 +21,7 @@ done
 
 options() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
 documented=$(options <"$scratch/quillon-cli.txt")
-taken=$(for command in "" convert preview; do "$cli" $command --help; done | options)
+taken=$(for command in "" convert preview text font; do "$cli" $command --help; done | options)
 [ "$documented" = "$taken" ] ||
   fail "quillon-cli(1) and --help list other options (< page, > --help): $(diff <(echo "$documented") <(echo "$taken"))"
 
@@ -35,6 +35,8 @@ cp "$picture" "$work/logo.bmp"
 cp "$picture" "$work/pictures/a.bmp"
 cp "$picture" "$work/pictures/b.bmp"
 "$cli" convert --quiet "$work"/pictures/*.bmp
+# The fonts the text and font examples name (fonts-dejavu-core, xfonts-base).
+cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/X11/misc/6x13.pcf.gz "$work/"
 examples=$(sed -n '/^EXAMPLES$/,/^[A-Z]/{/^ /p}' "$scratch/quillon-cli.txt" | sed 's/^ *//')
 [ -n "$examples" ] || fail "quillon-cli(1) shows no examples"
 while IFS= read -r example; do

@@ -1,0 +1,183 @@
+// quillon-cli text and font, run as processes: text read back with preview,
+// missing characters named once, glyph tables' numbers against the fonts'
+// own, and bad fonts, sizes and texts refused with one line and no file.
+#include "cli/cli_run.h"
+#include "support/test_main.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillon::test;
+
+namespace {
+
+const QString Misc = QStringLiteral("/usr/share/fonts/X11/misc/");
+const QString DejaVu = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+
+// Skips on Windows, fails naming the package when a font is missing.
+#define REQUIRE_FONTS()                                                                    \
+    do {                                                                                   \
+        QUILLON_SKIP_ON_WINDOWS("the Windows build reads only BDF and the built-in font"); \
+        if (!QFile::exists(Misc + "6x13.pcf.gz"))                                          \
+            QFAIL("the misc-fixed fonts are missing: install xfonts-base");                \
+        if (!QFile::exists(DejaVu))                                                        \
+            QFAIL("DejaVu Sans is missing: install fonts-dejavu-core");                    \
+    } while (false)
+
+// What preview prints for a file: 32 rows of '#' and '.'.
+QByteArrayList Previewed(const QString& file)
+{
+    const CliRun run = RunCli({"preview", file});
+    return run.exitCode == 0 ? run.OutLines() : QByteArrayList{run.err};
+}
+
+}  // namespace
+
+class CliTextTest : public QObject {
+    Q_OBJECT
+private slots:
+    // "Hi" in the built-in font at (2, 3): H's bars and i's dot where a 5 x 7
+    // H and i stand, in every format the tool writes, read back by preview.
+    void textReadBack_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char* format : {"listing", "a51", "as31", "sdas", "c", "bin", "bmp"})
+            QTest::newRow(format) << format;
+    }
+    void textReadBack()
+    {
+        QFETCH(QString, format);
+        QTemporaryDir folder;
+        const QString file = folder.filePath("hi." + format);
+        const CliRun run = RunCli({"text", "--x", "2", "--y", "3", "-f", format, "-o", file, "Hi"});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const QByteArrayList rows = Previewed(file);
+        QCOMPARE(rows.size(), 32);
+        const QByteArrayList glyphs{"..#...#...#.", "..#...#.....", "..#...#..##.", "..#####...#.",
+                                    "..#...#...#.", "..#...#...#.", "..#...#..###"};
+        for (int y = 0; y < 32; ++y) {
+            const QByteArray expected = y >= 3 && y < 10 ? glyphs[y - 3] : QByteArray(12, '.');
+            QCOMPARE(rows[y].left(12), expected);
+            QCOMPARE(rows[y].mid(12), QByteArray(110, '.'));
+        }
+    }
+
+    // --inverse lights every dot the plain text leaves clear, and only those.
+    void inverse()
+    {
+        QTemporaryDir folder;
+        QCOMPARE(RunCli({"text", "-f", "bin", "-o", folder.filePath("a"), "25 C\\nok"}).exitCode, 0);
+        QCOMPARE(RunCli({"text", "--inverse", "-f", "bin", "-o", folder.filePath("b"), "25 C\\nok"}).exitCode, 0);
+        const QByteArray plain = FileBytes(folder.filePath("a")), inverse = FileBytes(folder.filePath("b"));
+        QCOMPARE(plain.size(), 488);
+        QVERIFY(plain.count('\0') < 488);
+        for (int k = 0; k < 488; ++k)
+            QCOMPARE(static_cast<unsigned char>(inverse[k]), static_cast<unsigned char>(~plain[k]));
+    }
+
+    // Each character a font lacks is named once; the run still succeeds.
+    void missingCharacters_data()
+    {
+        QTest::addColumn<QStringList>("font");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArrayList>("named");
+        const QByteArray drawn = "; its default glyph is drawn instead";
+        QTest::newRow("built-in")
+            << QStringList{} << QString::fromUtf8("25°C, 25°F")
+            << QByteArrayList{"quillon-cli: built-in font: has no glyph for U+00B0 '\xC2\xB0'; it is left out"};
+        QTest::newRow("misc-fixed") << QStringList{"--font", Misc + "6x13.pcf.gz"} << QString::fromUtf8("中25°中€")
+                                    << QByteArrayList{"quillon-cli: " + (Misc + "6x13.pcf.gz").toUtf8() +
+                                                      ": has no glyph for U+4E2D '\xE4\xB8\xAD'" + drawn};
+        QTest::newRow("DejaVu") << QStringList{"--font", DejaVu, "--size", "12"} << QString::fromUtf8("a中b中")
+                                << QByteArrayList{"quillon-cli: " + DejaVu.toUtf8() +
+                                                  ": has no glyph for U+4E2D '\xE4\xB8\xAD'" + drawn};
+    }
+    void missingCharacters()
+    {
+        REQUIRE_FONTS();
+        QFETCH(QStringList, font);
+        QFETCH(QString, text);
+        QFETCH(QByteArrayList, named);
+        const CliRun run = RunCli(QStringList{"text"} + font + QStringList{"-f", "bin", "-o", "-", text});
+        QCOMPARE(run.ErrLines(), named);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.size(), 488);
+    }
+
+    // The numbers of misc-fixed 6x13 (FONT_ASCENT 11, FONT_DESCENT 2, 6 dots
+    // a character) in its table's header and records.
+    void fontTable()
+    {
+        REQUIRE_FONTS();
+        const CliRun run =
+            RunCli({"font", "--font", Misc + "6x13.pcf.gz", "--chars", "0x41-0x42,32", "-f", "bin", "-o", "-"});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const auto byte = [&](int k) { return static_cast<int>(static_cast<unsigned char>(run.out[k])); };
+        QCOMPARE((QList<int>{byte(0), byte(1), byte(2), byte(3)}), (QList<int>{32, 0, 0x42, 0}));
+        QCOMPARE((QList<int>{byte(4), byte(6), byte(7), byte(8)}), (QList<int>{16, 11, 13, 0}));
+        const int A = 10 + 5 * (0x41 - 32);
+        QCOMPARE(byte(A + 2), 6);  // the advance
+        // 32-66 and the default glyph, then the bitmaps: every glyph's offset lies in the file.
+        QVERIFY(run.out.size() > 10 + 5 * 36);
+        for (int k = 0; k < 36; ++k)
+            QVERIFY(byte(10 + 5 * k + 3) + 256 * byte(10 + 5 * k + 4) < run.out.size());
+
+        const CliRun c = RunCli({"font", "--font", DejaVu, "--size", "12", "-f", "c", "-o", "-"});
+        QCOMPARE(c.exitCode, 0);
+        QVERIFY(c.out.startsWith("/* Glyph table of DejaVuSans.ttf (TrueType, 12 px), codes 32-126"));
+        QVERIFY(c.out.contains("const unsigned char DejaVuSans_12["));
+        QVERIFY(c.out.contains("/* kerning U+0054 T, U+006F o */"));
+    }
+
+    // Refused: one line on stderr naming the font (or TEXT), exit 2, no file.
+    void refused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("start");
+        const QString pcf = Misc + "6x13.pcf.gz";
+        QTest::newRow("no such font") << QStringList{"--font", "/nonexistent.ttf"}
+                                      << QByteArray("quillon-cli: /nonexistent.ttf: cannot be read");
+        QTest::newRow("broken font") << QStringList{"--font", "/etc/hostname"}
+                                     << QByteArray("quillon-cli: /etc/hostname: not a font");
+        QTest::newRow("size 0") << QStringList{"--font", DejaVu, "--size", "0"}
+                                << ("quillon-cli: " + DejaVu.toUtf8() + ": --size 0");
+        QTest::newRow("size 5000") << QStringList{"--font", DejaVu, "--size", "5000"}
+                                   << ("quillon-cli: " + DejaVu.toUtf8() + ": --size 5000");
+        QTest::newRow("scalable, no size")
+            << QStringList{"--font", DejaVu} << ("quillon-cli: " + DejaVu.toUtf8() + ": a scalable font needs --size");
+        QTest::newRow("bitmap at another size") << QStringList{"--font", pcf, "--size", "20"}
+                                                << ("quillon-cli: " + pcf.toUtf8() + ": a bitmap font of 13 px");
+        QTest::newRow("built-in at 12 px") << QStringList{"--size", "12"} << QByteArray("quillon-cli: built-in font: ");
+    }
+    void refused()
+    {
+        REQUIRE_FONTS();
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, start);
+        QTemporaryDir folder;
+        const QString output = folder.filePath("out.txt");
+        for (const QString command : {"text", "font"}) {
+            QStringList line = QStringList{command} + arguments + QStringList{"-f", "c", "-o", output};
+            if (command == "text")
+                line << "Hi";
+            else if (!arguments.contains("--font"))
+                continue;  // font needs --font
+            const CliRun run = RunCli(line);
+            QCOMPARE(run.exitCode, 2);
+            QCOMPARE(run.ErrLines().size(), 1);
+            QVERIFY2(run.err.startsWith(start), run.err);
+            QVERIFY(!QFile::exists(output));
+        }
+        CliCall notUtf8{{"text", "-o", output}};
+        notUtf8.shell = "\"$0\" \"$@\" \"$(printf '\\377')\"";
+        const CliRun refusedText = RunCli(notUtf8);
+        QCOMPARE(refusedText.exitCode, 2);
+        QCOMPARE(refusedText.err, QByteArray("quillon-cli: TEXT: is not UTF-8\n"));
+        QVERIFY(!QFile::exists(output));
+    }
+};
+
+QUILLON_TEST(CliTextTest);
+#include "tst_cli_text.moc"
