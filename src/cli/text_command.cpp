@@ -61,11 +61,10 @@ std::optional<LoadedFont> LoadFont(const std::string& fontArgument, bool sizeGiv
     if (fontArgument.empty()) {
         font = text::BuiltInFont(request);
     } else {
-        std::string problem;
-        const auto bytes =
-            files::ReadStart(PathFromText(fontArgument), text::FontReadLimit + 1, "a font file", problem);
+        const Result<std::string> bytes =
+            files::ReadStart(PathFromText(fontArgument), text::FontReadLimit + 1, "a font file");
         if (!bytes) {
-            ProblemAt(loaded.name, "cannot be read: " + OneLine(problem));
+            ProblemAt(loaded.name, "cannot be read: " + OneLine(bytes.Error()));
             return std::nullopt;
         }
         if (bytes->size() > text::FontReadLimit) {
