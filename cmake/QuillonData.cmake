@@ -8,9 +8,13 @@
 # to it when relative), never beside the picture. A picture is converted again
 # when it, or quillon-cli, changes; the others are left as they are. <target>
 # is built after the data: a custom target <target>_quillon_data[_<n>] depends
-# on the files. Their paths go to <variable> (OUTPUTS) and are appended to the
-# target's property QUILLON_DATA_FILES, for the firmware to include or
-# assemble. FORMAT is handed to quillon-cli as --format only when given.
+# on the files. Every source of <target> depends on them too (OBJECT_DEPENDS),
+# so a changed picture rebuilds what includes its data even with a compiler
+# that reports no header dependencies (SDCC), and a target that compiles gets
+# OUTPUT_DIR on its include path. Their paths go to <variable> (OUTPUTS) and
+# are appended to the target's property QUILLON_DATA_FILES, for the firmware
+# to include or assemble. FORMAT is handed to quillon-cli as --format only
+# when given.
 include_guard(GLOBAL)
 
 # The file quillon-cli writes for <picture> in <format>: the listing is
@@ -40,6 +44,20 @@ function(_quillon_data_file_name format picture out_var)
   endforeach()
   list(JOIN known ", " known)
   message(FATAL_ERROR "quillon_add_data: unknown FORMAT ${format}; quillon-cli writes ${known}")
+endfunction()
+
+# Every source of <target> depends on the data files: any of them may include
+# one, and not every compiler tells the build which headers it read.
+function(_quillon_data_object_depends target outputs)
+  get_target_property(sources "${target}" SOURCES)
+  if(NOT sources)
+    return()
+  endif()
+  foreach(source IN LISTS sources)
+    if(NOT source MATCHES "\\$<")
+      set_property(SOURCE "${source}" TARGET_DIRECTORY "${target}" APPEND PROPERTY OBJECT_DEPENDS ${outputs})
+    endif()
+  endforeach()
 endfunction()
 
 function(quillon_add_data target)
@@ -95,7 +113,7 @@ function(quillon_add_data target)
     add_custom_command(
       OUTPUT "${output}"
       COMMAND "${CMAKE_COMMAND}" -E make_directory "${output_dir}"
-      COMMAND Quillon::quillon-cli convert ${format_option} ${inverse_option} -o "${output}" "${picture}"
+      COMMAND Quillon::quillon-cli convert --quiet ${format_option} ${inverse_option} -o "${output}" "${picture}"
       DEPENDS "${picture}" Quillon::quillon-cli
       COMMENT "Converting ${shown} to ${file_name}"
       VERBATIM)
@@ -110,6 +128,13 @@ function(quillon_add_data target)
   endwhile()
   add_custom_target("${data_target}" DEPENDS ${outputs})
   add_dependencies("${target}" "${data_target}")
+  get_target_property(type "${target}" TYPE)
+  if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
+    target_include_directories("${target}" PRIVATE "${output_dir}")
+  endif()
+  # Sources may still be added to the target after this call: they are looked
+  # at once the folder's CMakeLists.txt has run to its end.
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL _quillon_data_object_depends [[${target}]] [[${outputs}]])")
   set_property(TARGET "${target}" APPEND PROPERTY QUILLON_DATA_FILES ${outputs})
   if(arg_OUTPUTS)
     set(${arg_OUTPUTS} ${outputs} PARENT_SCOPE)

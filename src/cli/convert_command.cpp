@@ -16,11 +16,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace quillon::cli {
 
 namespace {
@@ -40,22 +35,8 @@ std::optional<std::string> ReadInput(const std::filesystem::path& input, std::st
 {
     if (!IsStandardInput(input))
         return files::ReadStart(input, ReadLimit, "a picture file", problem);
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
-    std::string bytes;
-    char piece[64 * 1024];
-    while (bytes.size() < ReadLimit) {
-        const std::size_t got = std::fread(piece, 1, sizeof piece, stdin);
-        bytes.append(piece, got);
-        if (got < sizeof piece)
-            break;
-    }
-    if (std::ferror(stdin)) {
-        problem = "read error";
-        return std::nullopt;
-    }
-    return bytes;
+    files::InputFile standardInput = files::InputFile::StandardInput();
+    return files::ReadStart(standardInput, ReadLimit, problem);
 }
 
 // A picture's headers in words: "100 x 32, 1 bit per pixel".

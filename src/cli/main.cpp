@@ -152,9 +152,11 @@ int Run(int argc, char** argv)
             if (!convert.label.empty() && !convert.format->takesLabel)
                 throw CLI::ValidationError("--label", "the " + formatName + " format has no place for a label");
             if (!convert.label.empty() && !IsValidLabel(convert.label))
-                throw CLI::ValidationError("--label", convert.label +
-                                                          " is no label: letters, digits and _, not first a digit, "
-                                                          "at most 31, no keyword or register name");
+                throw CLI::ValidationError("--label", "\"" + convert.label +
+                                                          "\" is no label: letters, digits and _, not first a "
+                                                          "digit, at most 31 characters, no keyword or register "
+                                                          "name; " +
+                                                          LabelFrom(convert.label) + " would do");
         }
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.

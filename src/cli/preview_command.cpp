@@ -66,25 +66,16 @@ std::string LineProblem(const LineFacts& line)
 // its dots, or nothing when it is a listing (or nothing known) and the window's
 // reader is to show it. A DB file the tolerant reader cannot take whole is
 // shown by the window's reader too, as a damaged listing.
-std::optional<ExitCode> PreviewOtherFormat(const std::filesystem::path& path)
+std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_view name)
 {
-    // No table of another format is that large: a huge file is streamed as a
-    // listing, never held.
-    std::error_code error;
-    if (const std::uintmax_t size = std::filesystem::file_size(path, error); error || size > ReadLimit)
-        return std::nullopt;  // the listing reader tells the problem, or streams it
-    std::string problem;
-    const std::optional<std::string> bytes = files::ReadStart(path, ReadLimit + 1, "a listing", problem);
-    if (!bytes || bytes->size() > ReadLimit)
-        return std::nullopt;
-    const Format* format = DetectFormat(*bytes);
+    const Format* format = DetectFormat(bytes);
     if (!format || format->name == "listing")
         return std::nullopt;
-    const ReadResult read = format->read(*bytes);
+    const ReadResult read = format->read(bytes);
     if (!read.Ok()) {
         if (format->name == "a51")
             return std::nullopt;
-        Problem(path, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
         return BadFile;
     }
     for (int y = 0; y < AcceptedHeight; ++y) {
@@ -102,21 +93,38 @@ std::optional<ExitCode> PreviewOtherFormat(const std::filesystem::path& path)
 
 ExitCode RunPreview(const std::filesystem::path& listing)
 {
-    if (const std::optional<ExitCode> shown = PreviewOtherFormat(listing))
-        return *shown;
+    const bool standardInput = listing == "-";
+    const std::string name = standardInput ? "standard input" : PathText(listing);
+    std::string problem;
+    std::optional<files::InputFile> file =
+        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing", problem);
+    if (!file) {
+        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        return BadFile;
+    }
+
+    // A file small enough to be a table of another format is read whole first;
+    // a larger one is streamed as a listing, never held.
+    std::string start;
+    std::error_code error;
+    if (standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error) {
+        std::optional<std::string> head = files::ReadStart(*file, ReadLimit + 1, problem);
+        if (!head) {
+            ProblemAt(name, "cannot be read: " + OneLine(problem));
+            return BadFile;
+        }
+        start = std::move(*head);
+        if (start.size() <= ReadLimit) {
+            if (const std::optional<ExitCode> shown = PreviewOtherFormat(start, name))
+                return *shown;
+        }
+    }
 
     // The counts a conversion of an accepted picture leaves for the walk.
     SharedState state;
     state.InfoHeader.biWidth = AcceptedWidth;
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);
-
-    std::string problem;
-    std::optional<files::InputFile> file = files::InputFile::Open(listing, "a listing", problem);
-    if (!file) {
-        Problem(listing, "cannot be read: " + OneLine(problem));
-        return BadFile;
-    }
 
     // The whole file is read, in pieces, so that every line that cannot be
     // read whole is named, including those past the last painted dot.
@@ -135,11 +143,12 @@ ExitCode RunPreview(const std::filesystem::path& listing)
                 ++notNamed;
         }
     };
+    painter.Feed(start);
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         const std::ptrdiff_t got = file->Read(chunk.data(), chunk.size(), problem);
         if (got < 0) {
-            Problem(listing, "cannot be read: " + OneLine(problem));
+            ProblemAt(name, "cannot be read: " + OneLine(problem));
             return BadFile;
         }
         if (got == 0)
@@ -151,13 +160,13 @@ ExitCode RunPreview(const std::filesystem::path& listing)
     for (const std::string& row : dots.Rows())
         Say(row);
     for (const auto& [number, why] : named)
-        ProblemAt(PathText(listing) + ":" + std::to_string(number), why);
+        ProblemAt(name + ":" + std::to_string(number), why);
     if (notNamed > 0)
-        Problem(listing, std::to_string(notNamed) + " more lines cannot be read whole");
+        ProblemAt(name, std::to_string(notNamed) + " more lines cannot be read whole");
     bool complete = named.empty();
     if (const int unpainted = dots.Unpainted(); unpainted > 0) {
-        Problem(listing, std::to_string(unpainted) + " of " + std::to_string(AcceptedWidth * AcceptedHeight) +
-                             " dots were never painted (shown as blanks)");
+        ProblemAt(name, std::to_string(unpainted) + " of " + std::to_string(AcceptedWidth * AcceptedHeight) +
+                            " dots were never painted (shown as blanks)");
         complete = false;
     }
     if (!StdoutIntact())

@@ -185,9 +185,13 @@ std::string OutputStem(std::string_view inputFileName)
 
 std::string CIdentifier(std::string_view fileName)
 {
-    fileName = WithoutFolderAndExtension(fileName);
+    return LabelFrom(WithoutFolderAndExtension(fileName));
+}
+
+std::string LabelFrom(std::string_view text)
+{
     std::string name;
-    for (const char c : fileName) {
+    for (const char c : text) {
         const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
         if (keep)
             name += c;

@@ -86,6 +86,8 @@ std::string OutputStem(std::string_view inputFileName);
 // IsValidLabel). "my logo.bmp" -> "my_logo", "2x.bmp" -> "lcd_2x", "int.bmp" ->
 // "int_", nothing usable -> "lcd_data".
 std::string CIdentifier(std::string_view fileName);
+// The same from any text, taken whole: a valid label close to it ("my logo" -> "my_logo").
+std::string LabelFrom(std::string_view text);
 // Whether `label` can be written as given: letters, digits and "_", not
 // starting with a digit, at most 31 characters (C89 and the assemblers tell
 // labels that long apart), not a C keyword, nor a memory keyword of Keil C51 or
