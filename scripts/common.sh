@@ -2,12 +2,13 @@
 # configure (once) and build into build/.
 
 # Debian packages the build and the windows need.
-QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils)
+QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils pkg-config libspng-dev libgif-dev libjpeg62-turbo-dev)
 # What the tests need besides: the package test runs lintian and appstreamcli, the
 # pre-commit hook's test pre-commit and git, the format tests assemble and
-# compile with the toolchains (sdcc brings sdas8051 and sdld), and the example
-# projects are built with Ninja as well as make.
-QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide ninja-build)
+# compile with the toolchains (sdcc brings sdas8051 and sdld), the example
+# projects are built with Ninja as well as make, and the picture tests are
+# drawn with ImageMagick.
+QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide ninja-build imagemagick)
 
 missing_packages() {
   local package
