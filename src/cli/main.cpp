@@ -32,11 +32,14 @@ constexpr const char* ExitCodes = R"(Exit codes:
       unpainted)
   64  the command line was not understood)";
 
-constexpr const char* ConvertDetails = R"(Each INPUT is a 1-bit 122 x 32 BMP picture, taken as the window takes it,
-or a table in any of the formats below, told by its content (a BMP's "BM";
-exactly 488 bytes of binary; DB, .db or .byte lines; a C initialiser in
-{ }). - reads standard input (then give --output). Put -- before names that
-begin with -.
+constexpr const char* ConvertDetails = R"(Each INPUT is a picture or a table in any of the formats below, told by its
+content. A 1-bit 122 x 32 BMP is taken as the window takes it: its first
+colour's pixels lit (its second's with --inverse). Any other picture (PNG,
+GIF, JPEG, PNM, BMP of any kind) is fitted onto the 122 x 32 dots, turned
+grey and thresholded or dithered: dark pixels become lit dots, light ones with
+--inverse (see the options for pictures). A table is exactly 488 bytes of
+binary, DB, .db or .byte lines, or a C initialiser in { }. - reads standard
+input (then give --output). Put -- before names that begin with -.
 
 Formats (--format) and the names written beside each input:
   listing  lcd_<name>.txt  the window's listing, byte for byte; every ".bmp"
@@ -75,8 +78,9 @@ std::filesystem::path FromArgument(const std::string& argument)
 int Run(int argc, char** argv)
 {
     CLI::App app(
-        "Turns 1-bit 122 x 32 BMP pictures into LCD data tables: the Quillon\n"
-        "window's listing, byte for byte, or what assemblers and C compilers take.",
+        "Turns pictures (PNG, GIF, JPEG, PNM, BMP) into 122 x 32 LCD data tables:\n"
+        "the Quillon window's listing, byte for byte, or what assemblers and C\n"
+        "compilers take.",
         "quillon-cli");
     app.allow_windows_style_options(false);  // "/tmp/x.bmp" is a name, on Windows too
     app.formatter(std::make_shared<Formatter>());
@@ -106,22 +110,37 @@ int Run(int argc, char** argv)
         ->check(CLI::IsMember(names));
     convertCommand->add_option("--label", convert.label, "Label before the data; in C the array's name")
         ->type_name("NAME");
-    convertCommand->add_flag("--inverse", convert.inverse, "Light the pictures' second colour instead");
+    convertCommand->add_flag("--inverse", convert.inverse,
+                             "Light a 1-bit BMP's second colour, another picture's light pixels");
     convertCommand->add_flag("--check", convert.check, "Write nothing; name missing or stale files");
     CLI::Option* outputOption =
         convertCommand->add_option("-o,--output", output, "Write the one input's file there; - is stdout");
     outputOption->type_name("FILE");
     convertCommand->add_flag("-q,--quiet", convert.quiet, "Print no paths of files written");
-    convertCommand->add_option("INPUT", inputs, "Pictures (.bmp) or tables")->required();
+    convertCommand->add_option("INPUT", inputs, "Pictures or tables")->required();
+    AddArtworkOptions(*convertCommand, convert.picture);
 
     std::string shown;
-    CLI::App* previewCommand = app.add_subcommand("preview", "Print the 122 x 32 dots of a table: '#' set, '.' clear");
+    std::string png;
+    PreviewOptions preview;
+    CLI::App* previewCommand =
+        app.add_subcommand("preview", "Print the 122 x 32 dots of a table or picture: '#' set, '.' clear");
     previewCommand->footer(
         "A listing is read as the window's preview reads it, line by line; ' '\n"
-        "marks a dot it never painted. Any other format is read whole, as convert\n"
-        "reads it.\n\n" +
+        "marks a dot it never painted. Any other table is read whole, and a picture\n"
+        "converted, as convert does it, with the same options.\n\n" +
         std::string(ExitCodes));
-    previewCommand->add_option("FILE", shown, "A listing, or a table in another format")->required();
+    previewCommand->add_option("FILE", shown, "A listing, a table in another format, or a picture")->required();
+    previewCommand->add_flag("--inverse", preview.inverse,
+                             "Light a 1-bit BMP's second colour, another picture's light pixels");
+    CLI::Option* pngOption =
+        previewCommand->add_option("--png", png, "Write the dots as a PNG picture there, green and black")
+            ->type_name("FILE");
+    previewCommand->add_option("--scale", preview.scale, "Pixels a dot in the PNG, each way (default 4)")
+        ->type_name("1..16")
+        ->check(CLI::Range(1, 16))
+        ->needs(pngOption);
+    AddArtworkOptions(*previewCommand, preview.picture);
 
     // A first word that is neither an option nor a command would otherwise only
     // be told as "a subcommand is required".
@@ -134,7 +153,10 @@ int Run(int argc, char** argv)
 
     try {
         app.parse(argc, argv);
+        if (previewCommand->parsed() && pngOption->count() > 0 && png.empty())
+            throw CLI::ValidationError("--png", "needs a file name");
         if (convertCommand->parsed()) {
+            convert.picture.Finish();
             convert.format = FindFormat(formatName);
             convert.hasOutput = outputOption->count() > 0;
             convert.output = FromArgument(output);
@@ -170,7 +192,10 @@ int Run(int argc, char** argv)
             convert.inputs.push_back(FromArgument(input));
         return RunConvert(convert);
     }
-    return RunPreview(FromArgument(shown));
+    preview.file = FromArgument(shown);
+    preview.png = pngOption->count() > 0 ? FromArgument(png) : std::filesystem::path();
+    preview.picture.Finish();
+    return RunPreview(preview);
 }
 
 }  // namespace

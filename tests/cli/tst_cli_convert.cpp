@@ -168,14 +168,14 @@ private slots:
                                       << unreadable + "It is a device, pipe or socket, not a picture file.";
         QTest::newRow("ten bytes, no BMP") << "file" << QByteArray(10, 'B')
                                            << QByteArray(
-                                                  "is neither a BMP picture nor a table in a format "
+                                                  "is neither a picture nor a table in a format "
                                                   "quillon-cli reads (see --help)");
         QTest::newRow("a BMP cut after ten bytes")
             << "file" << MakeBmp(BmpRecipe{}).left(10)
             << unreadable + "The file is too short for a bitmap: it has 10 bytes, its headers alone need 54.";
         QTest::newRow("text, no table") << "file" << QByteArray("just some notes\n", 16).repeated(8)
                                         << QByteArray(
-                                               "is neither a BMP picture nor a table in a format "
+                                               "is neither a picture nor a table in a format "
                                                "quillon-cli reads (see --help)");
         QTest::newRow("pixels cut short")
             << "file" << MakeBmp(BmpRecipe{}).left(100) << unreadable + "The file ends before the picture's pixels do.";
