@@ -69,8 +69,14 @@ Result<PictureImage> DecodePicture(std::span<const std::uint8_t> bytes, const De
         return Failure{"there is no frame " + std::to_string(options.frame) + ": the picture has 1 frame"};
     if (StartsWith(bytes, "\x89PNG\r\n\x1a\n"))
         return DecodePng(bytes);
+    if (gif)
+        return DecodeGif(bytes, options.frame);
+    if (StartsWith(bytes, "\xFF\xD8\xFF"))
+        return DecodeJpeg(bytes);
     if (IsPnm(bytes))
         return DecodePnm(bytes);
+    if (StartsWith(bytes, "BM"))
+        return DecodeBmp(bytes);
     if (bytes.empty())
         return Failure{"the file is empty"};
     return Failure{"not a picture this tool reads (PNG, GIF, JPEG, PNM or BMP)"};

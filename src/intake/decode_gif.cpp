@@ -1,0 +1,205 @@
+// GIF through giflib, read record by record: frame N is the picture a viewer
+// shows then, every earlier frame composed under it with its disposal method,
+// its transparent index and its place in the logical screen. Frames that leave
+// nothing behind for later ones (restored, or cleared to the background) are
+// skipped without being decompressed.
+#include "intake/decode_limits.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace quillon {
+
+namespace {
+
+// Frames decompressed on the way to the one asked for, in pixels: a few
+// seconds' work. A small file can declare many large frames.
+constexpr std::uint64_t MaxDecodedPixels = 20 * MaxPicturePixels;
+
+struct Source {
+    std::span<const std::uint8_t> bytes;
+    std::size_t at = 0;
+};
+
+int ReadBytes(GifFileType* gif, GifByteType* into, int wanted)
+{
+    auto* source = static_cast<Source*>(gif->UserData);
+    const std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(wanted), source->bytes.size() - source->at);
+    std::memcpy(into, source->bytes.data() + source->at, count);
+    source->at += count;
+    return static_cast<int>(count);
+}
+
+struct GifClose {
+    void operator()(GifFileType* gif) const
+    {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+
+Failure GifFailure(int error)
+{
+    if (error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
+        return Failure{"the file ends before the picture does"};
+    const char* text = GifErrorString(error);
+    return Failure{std::string("damaged GIF: ") + (text ? text : "unknown error")};
+}
+
+// Where a frame lies on the logical screen, clipped to it.
+struct Area {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+Area Clipped(const GifImageDesc& frame, const PictureImage& canvas)
+{
+    return Area{std::min(frame.Left, canvas.width), std::min(frame.Top, canvas.height),
+                std::min(frame.Left + frame.Width, canvas.width), std::min(frame.Top + frame.Height, canvas.height)};
+}
+
+void Clear(PictureImage& canvas, const Area& area)
+{
+    for (int y = area.top; y < area.bottom; ++y)
+        std::fill_n(canvas.rgba.data() + (std::size_t{static_cast<std::size_t>(y)} * canvas.width + area.left) * 4,
+                    (area.right - area.left) * 4, std::uint8_t{0});
+}
+
+// Rows of an interlaced frame come in four passes: every 8th from 0, every
+// 8th from 4, every 4th from 2, every 2nd from 1.
+int RowOf(int line, int height)
+{
+    static constexpr int Start[4] = {0, 4, 2, 1};
+    static constexpr int Step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        const int rows = height > Start[pass] ? (height - Start[pass] + Step[pass] - 1) / Step[pass] : 0;
+        if (line < rows)
+            return Start[pass] + line * Step[pass];
+        line -= rows;
+    }
+    return line;
+}
+
+// Decompresses the frame whose descriptor was just read and paints it onto
+// the canvas; an index past the colour table paints opaque black.
+bool Paint(GifFileType* gif, PictureImage& canvas, int transparent)
+{
+    const GifImageDesc& frame = gif->Image;
+    const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+    std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
+    for (int k = 0; k < frame.Height; ++k) {
+        if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
+            return false;
+        const int y = frame.Top + (frame.Interlace ? RowOf(k, frame.Height) : k);
+        if (y >= canvas.height)
+            continue;
+        for (int x = 0; x < frame.Width && frame.Left + x < canvas.width; ++x) {
+            const int index = line[static_cast<std::size_t>(x)];
+            if (index == transparent)
+                continue;
+            std::uint8_t* pixel =
+                canvas.rgba.data() + (static_cast<std::size_t>(y) * canvas.width + frame.Left + x) * 4;
+            if (map && index < map->ColorCount) {
+                pixel[0] = map->Colors[index].Red;
+                pixel[1] = map->Colors[index].Green;
+                pixel[2] = map->Colors[index].Blue;
+            } else {
+                pixel[0] = pixel[1] = pixel[2] = 0;
+            }
+            pixel[3] = 255;
+        }
+    }
+    return true;
+}
+
+bool SkipPixels(GifFileType* gif)
+{
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR)
+        return false;
+    while (block)
+        if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
+{
+    Source source{bytes};
+    int error = 0;
+    const std::unique_ptr<GifFileType, GifClose> file(DGifOpen(&source, ReadBytes, &error));
+    if (!file)
+        return GifFailure(error);
+    GifFileType* gif = file.get();
+    if (std::optional<Failure> failure = CheckPictureSize(gif->SWidth, gif->SHeight))
+        return *failure;
+    // Viewers start from a transparent screen and clear to it, whatever
+    // background colour the file names.
+    PictureImage canvas = BlankPicture(gif->SWidth, gif->SHeight);
+
+    int frames = 0;
+    std::uint64_t decoded = 0;
+    GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    for (;;) {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &record) == GIF_ERROR)
+            return GifFailure(gif->Error);
+        if (record == TERMINATE_RECORD_TYPE)
+            break;
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                return GifFailure(gif->Error);
+            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+                DGifExtensionToGCB(block[0], block + 1, &control);
+            while (block)
+                if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                    return GifFailure(gif->Error);
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE)
+            continue;
+        if (DGifGetImageDesc(gif) == GIF_ERROR)
+            return GifFailure(gif->Error);
+        // giflib keeps a copy of every descriptor; the frames are counted here instead.
+        GifFreeSavedImages(gif);
+        gif->ImageCount = 0;
+
+        const GifImageDesc& frame = gif->Image;
+        const Area area = Clipped(frame, canvas);
+        const bool last = frames == wanted;
+        const bool leavesNothing =
+            control.DisposalMode == DISPOSE_PREVIOUS || control.DisposalMode == DISPOSE_BACKGROUND;
+        if ((!last && leavesNothing) || frame.Width == 0 || frame.Height == 0) {
+            if (!SkipPixels(gif))
+                return GifFailure(gif->Error);
+        } else {
+            decoded += std::uint64_t(frame.Width) * std::uint64_t(frame.Height);
+            if (decoded > MaxDecodedPixels)
+                return Failure{"frame " + std::to_string(wanted) + " needs more than " +
+                               std::to_string(MaxDecodedPixels / 1'000'000) +
+                               " million pixels of frames decompressed, more than this tool takes"};
+            if (!Paint(gif, canvas, control.TransparentColor))
+                return GifFailure(gif->Error);
+        }
+        if (last)
+            return canvas;
+        if (control.DisposalMode == DISPOSE_BACKGROUND)
+            Clear(canvas, area);
+        control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        ++frames;
+    }
+    if (frames == 0)
+        return Failure{"the GIF holds no frame"};
+    return Failure{"there is no frame " + std::to_string(wanted) + ": the GIF has " + std::to_string(frames) +
+                   (frames == 1 ? " frame" : " frames (0 to " + std::to_string(frames - 1) + ")")};
+}
+
+}  // namespace quillon
