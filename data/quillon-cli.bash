@@ -1,9 +1,10 @@
-# Bash completion for quillon-cli: its commands, their options, the formats,
-# and file names where a file goes.
+# Bash completion for quillon-cli: its commands, their options, the formats
+# and the choices of the picture options, and file names where a file goes.
 _quillon_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]}
     local command="" word
+    local picture_options="--fit --background --dither --threshold --rotate --flip --frame"
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
             convert | preview) command=$word; break ;;
@@ -14,10 +15,25 @@ _quillon_cli()
         -f | --format)
             COMPREPLY=($(compgen -W "listing a51 as31 sdas c bin bmp" -- "$current"))
             return ;;
-        --label)
+        --fit)
+            COMPREPLY=($(compgen -W "contain cover stretch none" -- "$current"))
+            return ;;
+        --background)
+            COMPREPLY=($(compgen -W "white black" -- "$current"))
+            return ;;
+        --dither)
+            COMPREPLY=($(compgen -W "none floyd-steinberg atkinson bayer" -- "$current"))
+            return ;;
+        --rotate)
+            COMPREPLY=($(compgen -W "0 90 180 270" -- "$current"))
+            return ;;
+        --flip)
+            COMPREPLY=($(compgen -W "h v" -- "$current"))
+            return ;;
+        --label | --threshold | --frame | --scale)
             COMPREPLY=()
             return ;;
-        -o | --output)
+        -o | --output | --png)
             compopt -o filenames 2>/dev/null || true
             COMPREPLY=($(compgen -f -- "$current"))
             return ;;
@@ -32,14 +48,15 @@ _quillon_cli()
             fi ;;
         convert)
             if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--format --label --inverse --check --output --quiet --help --" -- "$current"))
+                COMPREPLY=($(compgen -W "--format --label --inverse --check --output --quiet $picture_options --help --" \
+                    -- "$current"))
             else
                 compopt -o filenames 2>/dev/null || true
                 COMPREPLY=($(compgen -f -- "$current"))
             fi ;;
         preview)
             if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--help" -- "$current"))
+                COMPREPLY=($(compgen -W "--inverse --png --scale $picture_options --help" -- "$current"))
             else
                 compopt -o filenames 2>/dev/null || true
                 COMPREPLY=($(compgen -f -- "$current"))
