@@ -21,7 +21,7 @@ void AddArtworkOptions(CLI::App& command, PictureOptions& options)
     const std::string group = "Pictures other than an exact 1-bit 122 x 32 BMP";
     command
         .add_option("--fit", options.fit,
-                    "contain (default): all of it, padded; cover: filled, cropped; stretch; none: 1:1")
+                    "Onto 122 x 32: all, padded; filled, cropped; stretched; 1:1 (default contain)")
         ->type_name("HOW")
         ->check(CLI::IsMember({"contain", "cover", "stretch", "none"}))
         ->group(group);
@@ -30,26 +30,30 @@ void AddArtworkOptions(CLI::App& command, PictureOptions& options)
         ->type_name("COLOUR")
         ->check(CLI::IsMember({"white", "black"}))
         ->group(group);
-    command.add_option("--dither", options.dither, "none (default), floyd-steinberg, atkinson or bayer")
+    command.add_option("--dither", options.dither, "How greys become dots (default none: the threshold)")
         ->type_name("HOW")
         ->check(CLI::IsMember({"none", "floyd-steinberg", "atkinson", "bayer"}))
         ->group(group);
     command
         .add_option("--threshold", options.artwork.threshold, "Without a dither, a grey below it is lit (default 128)")
         ->type_name("0..255")
-        ->check(CLI::Range(0, 255))
+        ->check(CLI::Range(0, 255).description(""))
         ->group(group);
     command.add_option("--rotate", options.artwork.rotate, "Turn the picture clockwise first (default 0)")
         ->type_name("DEGREES")
         ->check(CLI::IsMember({0, 90, 180, 270}))
         ->group(group);
     command.add_option("--flip", options.flip, "Then mirror it: h left to right, v top to bottom")
-        ->type_name("h|v")
+        ->type_name("WAY")
         ->check(CLI::IsMember({"h", "v"}))
         ->group(group);
     command.add_option("--frame", options.frame, "The frame of an animated GIF, from 0 (default 0)")
         ->type_name("N")
-        ->check(CLI::NonNegativeNumber)
+        ->check(CLI::Validator(
+            [](std::string& value) {
+                return value.starts_with('-') ? value + " is no frame: frames count from 0" : std::string();
+            },
+            ""))
         ->group(group);
 }
 

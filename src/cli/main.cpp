@@ -43,7 +43,8 @@ input (then give --output). Put -- before names that begin with -.
 
 Formats (--format) and the names written beside each input:
   listing  lcd_<name>.txt  the window's listing, byte for byte; every ".bmp"
-                           in a picture's name becomes ".txt"
+                           in a picture's name becomes ".txt" (a .png, .gif,
+                           .jpg, .jpeg or .p?m picture: lcd_<stem>.txt)
   a51      lcd_<stem>.a51  DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE
   as31     lcd_<stem>.asm  .db lines, items 0FFH: as31
   sdas     lcd_<stem>.s    .db lines, items 0xFF: SDCC's sdas8051
@@ -138,7 +139,7 @@ int Run(int argc, char** argv)
             ->type_name("FILE");
     previewCommand->add_option("--scale", preview.scale, "Pixels a dot in the PNG, each way (default 4)")
         ->type_name("1..16")
-        ->check(CLI::Range(1, 16))
+        ->check(CLI::Range(1, 16).description(""))
         ->needs(pngOption);
     AddArtworkOptions(*previewCommand, preview.picture);
 
