@@ -147,19 +147,23 @@ ExitCode RunPreview(const PreviewOptions& options)
 
     // A file small enough to be a table of another format is read whole first;
     // a larger one is streamed as a listing, never held.
-    std::string start;
+    // A picture larger than that is refused, told by its first bytes.
     std::error_code error;
-    if (standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error) {
-        std::optional<std::string> head = files::ReadStart(*file, ReadLimit + 1, problem);
-        if (!head) {
-            ProblemAt(name, "cannot be read: " + OneLine(problem));
+    const bool small = standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error;
+    std::optional<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16, problem);
+    if (!head) {
+        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        return BadFile;
+    }
+    const std::string start = std::move(*head);
+    if (start.size() <= ReadLimit) {
+        if (!small && LooksLikePicture(start) && !start.starts_with("BM")) {
+            ProblemAt(name, "is larger than " + std::to_string(ReadLimit >> 20) +
+                                " MiB, more than quillon-cli reads of a picture");
             return BadFile;
         }
-        start = std::move(*head);
-        if (start.size() <= ReadLimit) {
-            if (const std::optional<ExitCode> shown = PreviewOtherFormat(start, name, options))
-                return *shown;
-        }
+        if (const std::optional<ExitCode> shown = small ? PreviewOtherFormat(start, name, options) : std::nullopt)
+            return *shown;
     }
 
     // The counts a conversion of an accepted picture leaves for the walk.
