@@ -21,6 +21,10 @@ struct Levels {
     std::array<float, 256> linear{};
     std::array<float, 255> boundary{};
     std::array<float, 256> alpha{};  // 255 exactly 1, so an opaque pixel keeps its value
+    // The level at the start of each of Buckets equal steps of linear light;
+    // no step spans more than two levels, so a search from it is short.
+    static constexpr int Buckets = 4096;
+    std::array<std::uint8_t, Buckets> start{};
     Levels()
     {
         for (int level = 0; level < 256; ++level)
@@ -29,6 +33,12 @@ struct Levels {
             linear[level] = static_cast<float>(Decode(level / 255.0));
         for (int level = 0; level < 255; ++level)
             boundary[level] = static_cast<float>(Decode((level + 0.5) / 255.0));
+        int level = 0;
+        for (int bucket = 0; bucket < Buckets; ++bucket) {
+            while (level < 255 && static_cast<float>(bucket) / Buckets >= boundary[level])
+                ++level;
+            start[bucket] = static_cast<std::uint8_t>(level);
+        }
     }
 };
 
@@ -116,8 +126,12 @@ float LinearOf(std::uint8_t level)
 
 std::uint8_t LevelOf(float linear)
 {
-    const auto& boundary = LevelTable().boundary;
-    return static_cast<std::uint8_t>(std::upper_bound(boundary.begin(), boundary.end(), linear) - boundary.begin());
+    const Levels& levels = LevelTable();
+    const float clamped = std::clamp(linear, 0.0f, 1.0f);
+    int level = levels.start[std::min(Levels::Buckets - 1, static_cast<int>(clamped * Levels::Buckets))];
+    while (level < 255 && clamped >= levels.boundary[level])
+        ++level;
+    return static_cast<std::uint8_t>(level);
 }
 
 OrientedPicture Orient(const PictureImage& picture, int rotate, Flip flip)
