@@ -3,8 +3,17 @@
 _quillon_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]}
-    local command="" word
+    local command="" word prefix=""
     local picture_options="--fit --background --dither --threshold --rotate --flip --frame"
+    # --format=VALUE: bash makes "=" a word of its own, unless COMP_WORDBREAKS
+    # lacks it; then the option and the value come as one word.
+    if [[ $previous == = && $COMP_CWORD -ge 2 ]]; then
+        previous=${COMP_WORDS[COMP_CWORD-2]}
+    elif [[ $current == --*=* ]]; then
+        previous=${current%%=*}
+        prefix=$previous=
+        current=${current#*=}
+    fi
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
             convert | preview) command=$word; break ;;
@@ -13,29 +22,29 @@ _quillon_cli()
 
     case $previous in
         -f | --format)
-            COMPREPLY=($(compgen -W "listing a51 as31 sdas c bin bmp" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
             return ;;
         --fit)
-            COMPREPLY=($(compgen -W "contain cover stretch none" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "contain cover stretch none" -- "$current"))
             return ;;
         --background)
-            COMPREPLY=($(compgen -W "white black" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "white black" -- "$current"))
             return ;;
         --dither)
-            COMPREPLY=($(compgen -W "none floyd-steinberg atkinson bayer" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "none floyd-steinberg atkinson bayer" -- "$current"))
             return ;;
         --rotate)
-            COMPREPLY=($(compgen -W "0 90 180 270" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "0 90 180 270" -- "$current"))
             return ;;
         --flip)
-            COMPREPLY=($(compgen -W "h v" -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -W "h v" -- "$current"))
             return ;;
         --label | --threshold | --frame | --scale)
             COMPREPLY=()
             return ;;
         -o | --output | --png)
             compopt -o filenames 2>/dev/null || true
-            COMPREPLY=($(compgen -f -- "$current"))
+            COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
             return ;;
     esac
 

@@ -85,16 +85,6 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, const Convert
     return Input{*dots, true};
 }
 
-// A path from text in the file system's spelling (UTF-8 on Windows).
-std::filesystem::path PathOf(const std::string& text)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#else
-    return text;
-#endif
-}
-
 // Whether a file's name ends in the extension of a picture format other than
 // BMP (.png, .gif, .jpg, .jpeg, .pnm, .pbm, .pgm, .ppm, .pam), in any case.
 bool NamedAsArtwork(const std::filesystem::path& input)
@@ -117,7 +107,7 @@ std::filesystem::path OutputBeside(const std::filesystem::path& input, const Inp
 {
     if (read.picture && format.name == "listing" && !NamedAsArtwork(input))
         return ListingPath(input.parent_path(), input.filename());
-    return input.parent_path() / PathOf(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
+    return input.parent_path() / PathFromText(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };

@@ -34,6 +34,10 @@ offers "--help --version" quillon-cli -
 offers "--format" quillon-cli convert --fo
 offers "a51 as31" quillon-cli convert --format a
 offers "bin bmp" quillon-cli convert -f b
+offers "a51 as31 bin bmp c listing sdas" quillon-cli convert --format = ""
+offers "a51 as31" quillon-cli convert --format = a
+offers "--format=a51 --format=as31" quillon-cli convert --format=a
+offers "lcd_logo.txt" quillon-cli convert --output = lcd
 offers "lcd_logo.txt logo.bmp" quillon-cli convert ""
 offers "logo.bmp" quillon-cli convert --inverse lo
 offers "lcd_logo.txt" quillon-cli convert -o lcd
