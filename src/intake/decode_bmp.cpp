@@ -6,8 +6,8 @@
 //
 // Choices where files disagree: a colour index past the table is opaque
 // black; pixels an RLE picture skips (by a delta or an early end of line) are
-// transparent; a 32-bit pixel's fourth byte is alpha only when the header gives
-// an alpha mask.
+// transparent; a 16- or 32-bit pixel has alpha only when the header gives an
+// alpha mask (bit fields; without them the fourth byte of 32 is ignored).
 #include "intake/decode_limits.h"
 
 #include <bit>
@@ -140,7 +140,8 @@ std::optional<Failure> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& 
     } else if (bits == 32) {
         masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
     }
-    if (size >= 56 && kind != AlphaBitFields)
+    // A header's masks count only with bit fields, as Windows reads them.
+    if (size >= 56 && kind == BitFields)
         masks[3] = U32(bytes, 66);
     if (bits >= 16 && bits != 24 && (masks[0] | masks[1] | masks[2]) == 0)
         return Failure{"the BMP's colour masks are all empty"};
@@ -172,15 +173,21 @@ void PutIndex(const Layout& layout, std::uint8_t* pixel, std::size_t index)
     std::memcpy(pixel, colour.data(), 4);
 }
 
+// Whether the file is long enough for its rows; the last row's padding may be
+// missing, its pixels may not.
+bool HoldsRows(std::span<const std::uint8_t> bytes, const Layout& layout)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.bits);
+    const std::uint64_t stride = (bits + 31) / 32 * 4;
+    const std::uint64_t lastRow = (bits + 7) / 8;
+    return bytes.size() >= layout.pixelsAt && bytes.size() - layout.pixelsAt >= lastRow &&
+           (bytes.size() - layout.pixelsAt - lastRow) / stride >= static_cast<std::uint64_t>(layout.height - 1);
+}
+
 std::optional<Failure> ReadRows(std::span<const std::uint8_t> bytes, const Layout& layout, PictureImage& picture)
 {
     const std::uint64_t width = static_cast<std::uint64_t>(layout.width);
     const std::uint64_t stride = (width * static_cast<std::uint64_t>(layout.bits) + 31) / 32 * 4;
-    const std::uint64_t lastRow = (width * static_cast<std::uint64_t>(layout.bits) + 7) / 8;
-    // The last row's padding may be missing; its pixels may not.
-    if (bytes.size() < layout.pixelsAt || bytes.size() - layout.pixelsAt < lastRow ||
-        (bytes.size() - layout.pixelsAt - lastRow) / stride < static_cast<std::uint64_t>(layout.height - 1))
-        return Truncated();
     const int bits = layout.bits;
     for (std::int64_t row = 0; row < layout.height; ++row) {
         const std::uint8_t* in = bytes.data() + layout.pixelsAt + row * stride;
@@ -265,8 +272,10 @@ Result<PictureImage> DecodeBmp(std::span<const std::uint8_t> bytes)
     Layout layout;
     if (std::optional<Failure> failure = ReadHeaders(bytes, layout))
         return *failure;
-    PictureImage picture = BlankPicture(static_cast<int>(layout.width), static_cast<int>(layout.height));
     const bool rle = layout.compression == Rle8 || layout.compression == Rle4;
+    if (!rle && !HoldsRows(bytes, layout))
+        return Truncated();
+    PictureImage picture = BlankPicture(static_cast<int>(layout.width), static_cast<int>(layout.height));
     if (std::optional<Failure> failure = rle ? ReadRle(bytes, layout, picture) : ReadRows(bytes, layout, picture))
         return *failure;
     return picture;

@@ -17,7 +17,7 @@ namespace {
 
 // Frames decompressed on the way to the one asked for, in pixels: a few
 // seconds' work. A small file can declare many large frames.
-constexpr std::uint64_t MaxDecodedPixels = 20 * MaxPicturePixels;
+constexpr std::uint64_t MaxDecodedPixels = 8 * MaxPicturePixels;
 
 struct Source {
     std::span<const std::uint8_t> bytes;

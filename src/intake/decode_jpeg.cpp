@@ -17,7 +17,7 @@ namespace {
 
 // A corrupt file could hold thousands of tiny progressive scans, each a pass
 // over the whole picture; real ones have about ten.
-constexpr int MaxScans = 1000;
+constexpr int MaxScans = 500;
 constexpr int TooManyScans = -1;  // our own error code, beside the library's
 
 struct ErrorManager {
@@ -139,10 +139,10 @@ std::optional<Failure> Decode(Decoder& decoder, std::span<const std::uint8_t> by
         if (pixels <= MaxPicturePixels && held + pixels * 4 <= DecodeMemoryBudget)
             break;
         if (info.scale_num == 1) {
-            if (held + pixels * 4 > DecodeMemoryBudget)
-                return Failure{"the JPEG needs more memory than the " + std::to_string(DecodeMemoryBudget >> 20) +
-                               " MiB this tool allows"};
-            return CheckPictureSize(info.image_width, info.image_height);
+            if (pixels > MaxPicturePixels)
+                return CheckPictureSize(info.image_width, info.image_height);
+            return Failure{"the JPEG needs more memory than the " + std::to_string(DecodeMemoryBudget >> 20) +
+                           " MiB this tool allows"};
         }
     }
     // Whatever else the library wants beyond the coefficients must fit too.

@@ -3,6 +3,7 @@
 #include "intake/decode_limits.h"
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 
 namespace quillon {
@@ -60,7 +61,9 @@ PictureImage BlankPicture(int width, int height)
     return picture;
 }
 
-Result<PictureImage> DecodePicture(std::span<const std::uint8_t> bytes, const DecodeOptions& options)
+namespace {
+
+Result<PictureImage> DecodeByContent(std::span<const std::uint8_t> bytes, const DecodeOptions& options)
 {
     if (options.frame < 0)
         return Failure{"there is no frame " + std::to_string(options.frame) + ": frames count from 0"};
@@ -80,6 +83,18 @@ Result<PictureImage> DecodePicture(std::span<const std::uint8_t> bytes, const De
     if (bytes.empty())
         return Failure{"the file is empty"};
     return Failure{"not a picture this tool reads (PNG, GIF, JPEG, PNM or BMP)"};
+}
+
+}  // namespace
+
+Result<PictureImage> DecodePicture(std::span<const std::uint8_t> bytes, const DecodeOptions& options)
+{
+    // The sizes were checked against the bound; this is for a machine with less.
+    try {
+        return DecodeByContent(bytes, options);
+    } catch (const std::bad_alloc&) {
+        return Failure{"there is not enough memory to decode the picture"};
+    }
 }
 
 }  // namespace quillon

@@ -70,6 +70,11 @@ Result<PictureImage> DecodePng(std::span<const std::uint8_t> bytes)
     if (std::optional<Failure> failure = CheckPictureSize(header.width, header.height))
         return *failure;
 
+    // Beside the picture, spng's scanlines and our row take up to 32 bytes a column.
+    if (std::uint64_t{header.width} * header.height * 4 + std::uint64_t{header.width} * 32 > DecodeMemoryBudget)
+        return Failure{"rows of " + std::to_string(header.width) + " pixels need more memory than the " +
+                       std::to_string(DecodeMemoryBudget >> 20) + " MiB this tool allows"};
+
     const bool deep = header.bit_depth == 16;
     const int format = deep ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     const std::size_t pixelSize = deep ? 8 : 4;

@@ -182,7 +182,10 @@ Result<PictureImage> DecodePnm(std::span<const std::uint8_t> bytes)
     const std::uint64_t rowBytes = layout.bitmap ? (std::uint64_t{layout.width} + 7) / 8
                                                  : std::uint64_t{layout.width} * layout.depth * sampleBytes;
     std::span<const std::uint8_t> body = reader.Rest();
-    if (raw && body.size() / rowBytes < layout.height)
+    // Plain samples take a digit and a space each (a plain bitmap's just a digit).
+    const std::uint64_t plainBytes =
+        std::uint64_t{layout.width} * layout.height * layout.depth * (layout.bitmap ? 1 : 2) - (layout.bitmap ? 0 : 1);
+    if (raw ? body.size() / rowBytes < layout.height : body.size() < plainBytes)
         return Truncated();
 
     PictureImage picture = BlankPicture(static_cast<int>(layout.width), static_cast<int>(layout.height));
