@@ -4,6 +4,7 @@
 #include "cli/cli_run.h"
 #include "intake/picture_image.h"
 #include "support/bmp_maker.h"
+#include "support/magick.h"
 #include "support/test_main.h"
 
 #include <QTemporaryDir>
@@ -35,15 +36,6 @@ QByteArray Pbm(int width, int height, const Shape& black)
         text += '\n';
     }
     return text;
-}
-
-// Runs ImageMagick's convert on the files of `folder`.
-bool Magick(const QString& folder, const QStringList& arguments)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral("convert"), arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 quint32 Crc(const QByteArray& bytes)
@@ -111,8 +103,10 @@ private slots:
         const int factor = width / 122;  // pixels a dot, each way
         const Shape shape = [&](int x, int y) { return Figure(x / factor, y / factor); };
         QVERIFY(WriteFile(folder.filePath("p.pbm"), Pbm(width, height, shape)));
-        QVERIFY(Magick(folder.path(), QStringList{"p.pbm"} + written.split(' ')));
-        const QString picture = folder.filePath(written.split(' ').last().section(':', -1));
+        QStringList arguments = QStringList{folder.filePath("p.pbm")} + written.split(' ');
+        arguments.last().replace("p.", folder.filePath("p."));
+        QVERIFY(!Convert(arguments).isNull());
+        const QString picture = arguments.last().section(':', -1);
         const CliRun run = RunCli(QStringList{"convert", "-o", "-", picture} + options);
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
@@ -154,7 +148,7 @@ private slots:
         QFETCH(int, lit);
         QTemporaryDir folder;
         const QString size = drawn.contains("black") ? "61x61" : "122x32";
-        QVERIFY(Magick(folder.path(), {"-size", size, drawn, "PNG32:g.png"}));
+        QVERIFY(!Convert({"-size", size, drawn, "PNG32:" + folder.filePath("g.png")}).isNull());
         const CliRun run = RunCli(QStringList{"preview", folder.filePath("g.png")} + options);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.count('#'), lit);
@@ -182,7 +176,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, option);
         QTemporaryDir folder;
-        QVERIFY(Magick(folder.path(), {"-size", "10x10", "xc:black", "in.png"}));
+        QVERIFY(!Convert({"-size", "10x10", "xc:black", folder.filePath("in.png")}).isNull());
         const CliRun run = RunCli(arguments << "in.png", folder.path());
         QCOMPARE(run.exitCode, 64);
         QVERIFY2(run.err.startsWith("quillon-cli: " + option), run.err.constData());
@@ -197,7 +191,7 @@ private slots:
         QByteArray png;
         {
             QTemporaryDir folder;
-            QVERIFY(Magick(folder.path(), {"rose:", "r.png"}));
+            QVERIFY(!Convert({"rose:", folder.filePath("r.png")}).isNull());
             png = FileBytes(folder.filePath("r.png"));
         }
         QByteArray badCrc = png;
