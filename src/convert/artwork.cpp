@@ -185,6 +185,27 @@ LinearImage Resample(const OrientedPicture& picture, const Placement& placement,
 {
     const Levels& levels = LevelTable();
     const float backdrop = background == Background::White ? 1.0f : 0.0f;
+    if (placement.width == picture.width && placement.height == picture.height) {
+        // 1:1: each dot one pixel, or the background around the picture.
+        LinearImage image;
+        for (int y = 0; y < DisplayHeight; ++y) {
+            for (int x = 0; x < DisplayWidth; ++x) {
+                const int u = x - placement.left;
+                const int v = y - placement.top;
+                LinearRgb& dot = image[static_cast<std::size_t>(y * DisplayWidth + x)];
+                if (u < 0 || u >= picture.width || v < 0 || v >= picture.height) {
+                    dot = {backdrop, backdrop, backdrop};
+                    continue;
+                }
+                const std::uint8_t* pixel = picture.Pixel(u, v);
+                const float alpha = levels.alpha[pixel[3]];
+                const float behind = backdrop * (1.0f - alpha);
+                dot = {alpha * levels.linear[pixel[0]] + behind, alpha * levels.linear[pixel[1]] + behind,
+                       alpha * levels.linear[pixel[2]] + behind};
+            }
+        }
+        return image;
+    }
     std::array<Sum, Pixels> sums{};
     const std::vector<Span> columns = SpansOf(picture.width, placement.width, placement.left, DisplayWidth);
     const std::vector<Span> rows = SpansOf(picture.height, placement.height, placement.top, DisplayHeight);
