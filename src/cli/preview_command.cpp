@@ -180,7 +180,7 @@ ExitCode RunPreview(const PreviewOptions& options)
         return RefuseInverse(name, "listing");
 
     // The counts a conversion of an accepted picture leaves for the walk.
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = AcceptedWidth;
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);

@@ -14,8 +14,9 @@ namespace quillon {
 
 // The decoded picture is 4 bytes a pixel; 12 million of them (46 MiB) leave
 // 10 MiB of the 56 a decode may use for the decoder's own buffers, and 8 MiB
-// of the tool's 64 for the program and the input it holds. The fuzz targets build with a smaller cap, so that the fuzzer is not slowed
-// down clearing large pictures.
+// of the tool's 64 for the program and the input it holds. The fuzz targets
+// build with a smaller cap, so that the fuzzer is not slowed down clearing
+// large pictures.
 #ifndef QUILLON_MAX_PICTURE_PIXELS
 #define QUILLON_MAX_PICTURE_PIXELS 12'000'000
 #endif
