@@ -32,13 +32,13 @@ std::string InputName(const std::filesystem::path& input)
     return IsStandardInput(input) ? "standard input" : PathText(input);
 }
 
-std::optional<std::string> ReadInput(const std::filesystem::path& input, std::string& problem)
+Result<std::string> ReadInput(const std::filesystem::path& input)
 {
     // One byte more tells a picture too large to read from one that fits.
     if (!IsStandardInput(input))
-        return files::ReadStart(input, ReadLimit + 1, "a picture file", problem);
+        return files::ReadStart(input, ReadLimit + 1, "a picture file");
     files::InputFile standardInput = files::InputFile::StandardInput();
-    return files::ReadStart(standardInput, ReadLimit + 1, problem);
+    return files::ReadStart(standardInput, ReadLimit + 1);
 }
 
 struct Input {
@@ -46,9 +46,6 @@ struct Input {
     bool picture = false;  // a picture, not a table in one of the formats
 };
 
-// The display image of one input, or nothing after naming its problem on
-// stderr. A file in one of the table formats is read as that format; anything
-// else is read as a picture.
 // What a picture too large to read is told by, once its first bytes show it.
 void TooLarge(const std::filesystem::path& input)
 {
@@ -61,21 +58,23 @@ bool IsLargePicture(const std::string& bytes)
     return LooksLikePicture(bytes) && !bytes.starts_with("BM");  // a BMP is read ReadLimit far, as the window does
 }
 
+// The display image of one input, or nothing after naming its problem on
+// stderr. A file in one of the table formats is read as that format; anything
+// else is read as a picture.
 std::optional<Input> ReadImage(const std::filesystem::path& input, const ConvertOptions& options)
 {
-    std::string problem;
     std::error_code error;
     // A large file's first bytes tell a picture without holding the rest.
     if (!IsStandardInput(input) && std::filesystem::file_size(input, error) > ReadLimit && !error) {
-        const std::optional<std::string> head = files::ReadStart(input, 16, "a picture file", problem);
+        const Result<std::string> head = files::ReadStart(input, 16, "a picture file");
         if (head && IsLargePicture(*head)) {
             TooLarge(input);
             return std::nullopt;
         }
     }
-    std::optional<std::string> bytes = ReadInput(input, problem);
+    Result<std::string> bytes = ReadInput(input);
     if (!bytes) {
-        ProblemAt(InputName(input), "cannot be read: " + OneLine(problem));
+        ProblemAt(InputName(input), "cannot be read: " + OneLine(bytes.Error()));
         return std::nullopt;
     }
     const Format* format = DetectFormat(*bytes);
@@ -87,10 +86,11 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, const Convert
         }
         const ReadResult read = format->read(*bytes);
         if (!read.Ok()) {
-            ProblemAt(InputName(input), "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+            ProblemAt(InputName(input),
+                      "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
             return std::nullopt;
         }
-        return Input{read.image, false};
+        return Input{*read, false};
     }
     if (bytes->size() > ReadLimit) {
         if (IsLargePicture(*bytes)) {
@@ -137,11 +137,10 @@ Comparison CompareWithDisk(const std::filesystem::path& outputPath, const std::s
     std::error_code error;
     if (!std::filesystem::exists(outputPath, error))
         return Comparison::Missing;
-    std::string problem;
     // One byte more tells a longer file from an equal one.
-    const auto onDisk = files::ReadStart(outputPath, bytes.size() + 1, "a listing", problem);
+    const Result<std::string> onDisk = files::ReadStart(outputPath, bytes.size() + 1, "a listing");
     if (!onDisk) {
-        Problem(outputPath, "cannot be read: " + OneLine(problem));
+        Problem(outputPath, "cannot be read: " + OneLine(onDisk.Error()));
         return Comparison::Unreadable;
     }
     return *onDisk == bytes ? Comparison::Same : Comparison::Stale;

@@ -134,10 +134,10 @@ std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_v
     if (!read.Ok()) {
         if (format->name == "a51")
             return std::nullopt;
-        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
         return BadFile;
     }
-    return ShowImage(read.image, options);
+    return ShowImage(*read, options);
 }
 
 }  // namespace
@@ -147,11 +147,10 @@ ExitCode RunPreview(const PreviewOptions& options)
     const std::filesystem::path& listing = options.file;
     const bool standardInput = listing == "-";
     const std::string name = standardInput ? "standard input" : PathText(listing);
-    std::string problem;
-    std::optional<files::InputFile> file =
-        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing", problem);
+    Result<files::InputFile> file =
+        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing");
     if (!file) {
-        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        ProblemAt(name, "cannot be read: " + OneLine(file.Error()));
         return BadFile;
     }
 
@@ -160,9 +159,9 @@ ExitCode RunPreview(const PreviewOptions& options)
     // A picture larger than that is refused, told by its first bytes.
     std::error_code error;
     const bool small = standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error;
-    std::optional<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16, problem);
+    Result<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16);
     if (!head) {
-        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        ProblemAt(name, "cannot be read: " + OneLine(head.Error()));
         return BadFile;
     }
     const std::string start = std::move(*head);
@@ -205,14 +204,14 @@ ExitCode RunPreview(const PreviewOptions& options)
     painter.Feed(start);
     std::vector<char> chunk(64 * 1024);
     for (;;) {
-        const std::ptrdiff_t got = file->Read(chunk.data(), chunk.size(), problem);
-        if (got < 0) {
-            ProblemAt(name, "cannot be read: " + OneLine(problem));
+        const Result<std::size_t> got = file->Read(chunk.data(), chunk.size());
+        if (!got) {
+            ProblemAt(name, "cannot be read: " + OneLine(got.Error()));
             return BadFile;
         }
-        if (got == 0)
+        if (*got == 0)
             break;
-        painter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        painter.Feed(std::string_view(chunk.data(), *got));
     }
     painter.Finish();
 

@@ -37,4 +37,20 @@ private:
     std::variant<T, Failure> state_;
 };
 
+// A step that gives nothing back, done or not.
+template <>
+class Result<void> {
+public:
+    Result() = default;
+    Result(Failure failure) : failure_(std::move(failure)), failed_(true) {}  // NOLINT: a failure is a result
+
+    bool Ok() const { return !failed_; }
+    explicit operator bool() const { return Ok(); }
+    const std::string& Error() const { return failure_.what; }
+
+private:
+    Failure failure_;
+    bool failed_ = false;
+};
+
 }  // namespace quillon

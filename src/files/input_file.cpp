@@ -133,41 +133,30 @@ InputFile::~InputFile()
         CloseFile(fd_);
 }
 
-std::optional<InputFile> InputFile::Open(const std::filesystem::path& path, std::string_view kind, std::string& problem)
+Result<InputFile> InputFile::Open(const std::filesystem::path& path, std::string_view kind)
 {
     // A first look spares opening a device at all (opening some has effects);
     // the check after the open is the one that counts.
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
-    if (!error && std::filesystem::is_directory(status)) {
-        problem = NotA("a folder", kind);
-        return std::nullopt;
-    }
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        problem = NotA(Special, kind);
-        return std::nullopt;
-    }
+    if (!error && std::filesystem::is_directory(status))
+        return Failure{NotA("a folder", kind)};
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return Failure{NotA(Special, kind)};
 
     InputFile file;
     file.fd_ = OpenForReading(path);
     if (file.fd_ < 0) {
         const int why = errno;
-        problem = why == ENXIO || why == ENODEV ? NotA(Special, kind) : ErrorText(why);
-        return std::nullopt;
+        return Failure{why == ENXIO || why == ENODEV ? NotA(Special, kind) : ErrorText(why)};
     }
     Stat info{};
-    if (StatOf(file.fd_, info) != 0) {
-        problem = ErrorText(errno);
-        return std::nullopt;
-    }
-    if ((info.st_mode & S_IFMT) == S_IFDIR) {
-        problem = NotA("a folder", kind);
-        return std::nullopt;
-    }
-    if ((info.st_mode & S_IFMT) != S_IFREG) {
-        problem = NotA(Special, kind);
-        return std::nullopt;
-    }
+    if (StatOf(file.fd_, info) != 0)
+        return Failure{ErrorText(errno)};
+    if ((info.st_mode & S_IFMT) == S_IFDIR)
+        return Failure{NotA("a folder", kind)};
+    if ((info.st_mode & S_IFMT) != S_IFREG)
+        return Failure{NotA(Special, kind)};
     return file;
 }
 
@@ -183,40 +172,37 @@ InputFile InputFile::StandardInput()
     return file;
 }
 
-std::ptrdiff_t InputFile::Read(char* into, std::size_t size, std::string& problem)
+Result<std::size_t> InputFile::Read(char* into, std::size_t size)
 {
     for (;;) {
         const long got = ReadSome(fd_, into, size);
         if (got >= 0)
-            return got;
-        if (errno != EINTR) {
-            problem = ErrorText(errno);
-            return -1;
-        }
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            return Failure{ErrorText(errno)};
     }
 }
 
-std::optional<std::string> ReadStart(const std::filesystem::path& path, std::size_t limit, std::string_view kind,
-                                     std::string& problem)
+Result<std::string> ReadStart(const std::filesystem::path& path, std::size_t limit, std::string_view kind)
 {
-    std::optional<InputFile> file = InputFile::Open(path, kind, problem);
+    Result<InputFile> file = InputFile::Open(path, kind);
     if (!file)
-        return std::nullopt;
-    return ReadStart(*file, limit, problem);
+        return Failure{file.Error()};
+    return ReadStart(*file, limit);
 }
 
-std::optional<std::string> ReadStart(InputFile& file, std::size_t limit, std::string& problem)
+Result<std::string> ReadStart(InputFile& file, std::size_t limit)
 {
     constexpr std::size_t Piece = 64 * 1024;
     std::string bytes;
     while (bytes.size() < limit) {
         const std::size_t had = bytes.size();
         bytes.resize(had + std::min(Piece, limit - had));
-        const std::ptrdiff_t got = file.Read(bytes.data() + had, bytes.size() - had, problem);
-        if (got < 0)
-            return std::nullopt;
-        bytes.resize(had + static_cast<std::size_t>(got));
-        if (got == 0)
+        const Result<std::size_t> got = file.Read(bytes.data() + had, bytes.size() - had);
+        if (!got)
+            return Failure{got.Error()};
+        bytes.resize(had + *got);
+        if (*got == 0)
             break;
     }
     return bytes;

@@ -2,6 +2,8 @@
 // on one: only a regular file is read.
 #pragma once
 
+#include "common/result.h"
+
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -25,22 +27,20 @@ public:
     InputFile& operator=(const InputFile&) = delete;
     ~InputFile();
 
-    static std::optional<InputFile> Open(const std::filesystem::path& path, std::string_view kind,
-                                         std::string& problem);
+    static Result<InputFile> Open(const std::filesystem::path& path, std::string_view kind);
     // Standard input, whatever it is (a pipe, a terminal, a file), read as bytes.
     static InputFile StandardInput();
 
-    // Up to `size` bytes into `into`: the count read, 0 at the end, -1 with `problem` set.
-    std::ptrdiff_t Read(char* into, std::size_t size, std::string& problem);
+    // Up to `size` bytes into `into`: the count read, 0 at the end.
+    Result<std::size_t> Read(char* into, std::size_t size);
 
 private:
     int fd_ = -1;
 };
 
-// At most `limit` bytes from the start of the file, or nothing with `problem` set.
-std::optional<std::string> ReadStart(const std::filesystem::path& path, std::size_t limit, std::string_view kind,
-                                     std::string& problem);
-std::optional<std::string> ReadStart(InputFile& file, std::size_t limit, std::string& problem);
+// At most `limit` bytes from the start of the file.
+Result<std::string> ReadStart(const std::filesystem::path& path, std::size_t limit, std::string_view kind);
+Result<std::string> ReadStart(InputFile& file, std::size_t limit);
 
 // The operating system's words for an error number ("No such file or directory").
 std::string ErrorText(int error);

@@ -41,11 +41,11 @@ std::string WriteBin(const DisplayImage& image, const WriteOptions&)
 ReadResult ReadBin(std::string_view bytes)
 {
     if (bytes.size() != DisplayBytes)
-        return {{}, "The file has " + std::to_string(bytes.size()) + " bytes; the display takes exactly 488."};
+        return Failure{"The file has " + std::to_string(bytes.size()) + " bytes; the display takes exactly 488."};
     DisplayImage image;
     for (std::size_t k = 0; k < DisplayBytes; ++k)
         image.SetByte(k, static_cast<std::uint8_t>(bytes[k]));
-    return {image, {}};
+    return image;
 }
 
 // Lit dots are colour-table entry 0, black, the colour the window lights by
@@ -87,13 +87,13 @@ ReadResult ReadPictureImage(std::string_view bytes, bool inverse)
         ReadPicture(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), std::min(bytes.size(), ReadLimit)));
     switch (read.outcome) {
         case PictureRead::Outcome::Unreadable:
-            return {{}, read.problem};
+            return Failure{read.problem};
         case PictureRead::Outcome::Rejected:
-            return {{}, SizeErrorPrompt()};
+            return Failure{SizeErrorPrompt()};
         case PictureRead::Outcome::Accepted:
             break;
     }
-    return {DisplayOf(read.picture, inverse), {}};
+    return DisplayOf(read.picture, inverse);
 }
 
 DisplayImage DisplayOf(const MonoPicture& picture, bool inverse)

@@ -164,8 +164,8 @@ ReadResult ReadAnyFormat(std::string_view bytes)
 {
     if (const Format* format = DetectFormat(bytes))
         return format->read(bytes);
-    return {{},
-            "It is neither a BMP picture nor a table in a format Quillon reads (listing, a51, as31, sdas, c, bin)."};
+    return Failure{
+        "It is neither a BMP picture nor a table in a format Quillon reads (listing, a51, as31, sdas, c, bin)."};
 }
 
 std::string DefaultOutputName(const Format& format, std::string_view stem)

@@ -23,6 +23,7 @@
 // takes them all.
 #pragma once
 
+#include "common/result.h"
 #include "formats/display_image.h"
 #include "intake/bitmap_reader.h"
 
@@ -41,11 +42,8 @@ struct WriteOptions {
     std::string pictureName;
 };
 
-struct ReadResult {
-    DisplayImage image;
-    std::string error;  // empty when read; otherwise why, naming the line for text
-    bool Ok() const { return error.empty(); }
-};
+// A table read: the display image, or why not, naming the line for text.
+using ReadResult = Result<DisplayImage>;
 
 struct Format {
     std::string_view name;       // as given to --format

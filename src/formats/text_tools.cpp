@@ -169,7 +169,9 @@ ReadResult ByteCollector::Finish()
                              : "The data ends at line " + std::to_string(lastDataLine_) + " after " +
                                    std::to_string(count_) + " bytes; the display takes exactly 488.";
     }
-    return {Failed() ? DisplayImage{} : image_, error_};
+    if (Failed())
+        return Failure{error_};
+    return image_;
 }
 
 std::string Quoted(std::string_view item)

@@ -70,8 +70,8 @@ void Form1::File1_DblClick()
 
     // The file is read once and closed; everything below works on these bytes,
     // so the picture shown and the picture converted cannot differ.
-    std::string problemText;
-    const std::optional<std::string> bytes = files::ReadStart(file, ReadLimit, "a picture file", problemText);
+    const Result<std::string> bytes = files::ReadStart(file, ReadLimit, "a picture file");
+    std::string problemText = bytes.Error();
     PictureRead read;
     if (bytes) {
         read = ReadPicture(

@@ -76,12 +76,12 @@ void Form2::ShowButton_Click()
 
 void Form2::ReadListing()
 {
-    const std::string problem = quillon::ReadListing(state_.OutputPath, state_, Position, *LcdPic);
-    if (!problem.empty()) {
+    const Result<void> read = quillon::ReadListing(state_.OutputPath, state_, Position, *LcdPic);
+    if (!read) {
         QMessageBox box(
             QMessageBox::Warning, QStringLiteral("Listing Read Error"),
             QStringLiteral("The listing could not be read:\n%1\n\n%2")
-                .arg(QDir::toNativeSeparators(ShownPath(state_.OutputPath)), QString::fromStdString(problem)),
+                .arg(QDir::toNativeSeparators(ShownPath(state_.OutputPath)), QString::fromStdString(read.Error())),
             QMessageBox::Ok, this);
         box.exec();
     }

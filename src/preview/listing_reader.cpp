@@ -48,28 +48,27 @@ void ReadListingText(std::string_view text, ScanState& state, DrawPosition& posi
     painter.Finish();
 }
 
-std::string ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
-                        DotSurface& surface)
+Result<void> ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
+                         DotSurface& surface)
 {
     surface.Erase();
     position = DrawPosition{};
-    std::string problem;
-    std::optional<files::InputFile> file = files::InputFile::Open(path, "a listing", problem);
+    Result<files::InputFile> file = files::InputFile::Open(path, "a listing");
     if (!file)
-        return problem;
+        return Failure{file.Error()};
 
     ListingPainter painter(state, position, surface);
     std::array<char, 64 * 1024> chunk{};
     // Once every block is painted, no further line can change a dot.
     while (!painter.Complete()) {
-        const std::ptrdiff_t got = file->Read(chunk.data(), chunk.size(), problem);
-        if (got < 0) {
+        const Result<std::size_t> got = file->Read(chunk.data(), chunk.size());
+        if (!got) {
             surface.Erase();
-            return problem;
+            return Failure{got.Error()};
         }
-        if (got == 0)
+        if (*got == 0)
             break;
-        painter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        painter.Feed(std::string_view(chunk.data(), *got));
     }
     painter.Finish();
     return {};

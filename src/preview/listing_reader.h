@@ -2,6 +2,7 @@
 // to the dot walk.
 #pragma once
 
+#include "common/result.h"
 #include "preview/dot_walk.h"
 
 #include <cstdint>
@@ -280,9 +281,9 @@ private:
 void ReadListingText(std::string_view text, ScanState& state, DrawPosition& position, DotSurface& surface);
 
 // The same for the listing file at `path`, read in pieces until its end or
-// until the last block is painted. Returns an empty string, or the reason the
-// file could not be read; then the surface is left erased.
-std::string ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
-                        DotSurface& surface);
+// until the last block is painted. A file that cannot be read leaves the
+// surface erased.
+Result<void> ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
+                         DotSurface& surface);
 
 }  // namespace quillon

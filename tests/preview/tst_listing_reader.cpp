@@ -340,8 +340,8 @@ private slots:
         ScanState state = Counted();
         DrawPosition position;
         DotCanvas canvas;
-        QVERIFY(!ReadListing(FilePath(dir.filePath("lcd_gone.txt")), state, position, canvas).empty());
-        QVERIFY(!ReadListing(FilePath(dir.path()), state, position, canvas).empty());
+        QVERIFY(!ReadListing(FilePath(dir.filePath("lcd_gone.txt")), state, position, canvas).Ok());
+        QVERIFY(!ReadListing(FilePath(dir.path()), state, position, canvas).Ok());
         QCOMPARE(canvas.painted, 0);
     }
 };
