@@ -1,7 +1,9 @@
 # quillon_add_data(): pictures become LCD data while a project builds.
 #
 #   quillon_add_data(<target> PICTURES <picture>... [FORMAT <format>] [INVERSE]
-#                    [OUTPUT_DIR <dir>] [OUTPUTS <variable>])
+#                    [FIT <fit>] [BACKGROUND <colour>] [DITHER <dither>]
+#                    [THRESHOLD <0..255>] [ROTATE <degrees>] [FLIP <h|v>]
+#                    [FRAME <n>] [OUTPUT_DIR <dir>] [OUTPUTS <variable>])
 #
 # Each picture gets a build rule running Quillon::quillon-cli convert, which
 # writes its file into OUTPUT_DIR (default: the current build folder; relative
@@ -13,13 +15,21 @@
 # that reports no header dependencies (SDCC), and a target that compiles gets
 # OUTPUT_DIR on its include path. Their paths go to <variable> (OUTPUTS) and
 # are appended to the target's property QUILLON_DATA_FILES, for the firmware
-# to include or assemble. FORMAT is handed to quillon-cli as --format only
-# when given.
+# to include or assemble. FORMAT is handed to quillon-cli as --format, and
+# FIT, BACKGROUND, DITHER, THRESHOLD, ROTATE, FLIP and FRAME as the options of
+# the same names (how a picture other than an exact 1-bit 122 x 32 BMP becomes
+# dots), each only when given. The PICTURES may be PNG, GIF, JPEG, PNM or BMP.
 include_guard(GLOBAL)
+
+# The values quillon-cli takes for each picture option, as a regular expression.
+set(_quillon_data_choices
+    FIT "contain|cover|stretch|none" BACKGROUND "white|black" DITHER "none|floyd-steinberg|atkinson|bayer"
+    THRESHOLD "[0-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]" ROTATE "0|90|180|270" FLIP "h|v" FRAME "[0-9]+")
 
 # The file quillon-cli writes for <picture> in <format>: the listing is
 # lcd_<name> with every ".bmp" (any case) turned into ".txt", as the tool names
-# it beside a picture; every other format is lcd_<stem><extension>, <stem>
+# it beside a picture, or lcd_<stem>.txt for a name ending as another picture
+# format's (logo.png); every other format is lcd_<stem><extension>, <stem>
 # being the picture's name without its last extension.
 function(_quillon_data_file_name format picture out_var)
   # The formats quillon-cli knows, each with the extension of its file.
@@ -32,7 +42,9 @@ function(_quillon_data_file_name format picture out_var)
     list(APPEND known ${name})
     if(name STREQUAL format)
       get_filename_component(file_name "${picture}" NAME)
-      if(format STREQUAL "listing")
+      get_filename_component(last "${picture}" LAST_EXT)
+      string(TOLOWER "${last}" last)
+      if(format STREQUAL "listing" AND NOT last MATCHES "^\\.(png|gif|jpg|jpeg|pnm|pbm|pgm|ppm|pam)$")
         string(REGEX REPLACE "\\.[Bb][Mm][Pp]" "${extension}" file_name "${file_name}")
       else()
         get_filename_component(file_name "${picture}" NAME_WLE)
@@ -61,7 +73,8 @@ function(_quillon_data_object_depends target outputs)
 endfunction()
 
 function(quillon_add_data target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "INVERSE" "FORMAT;OUTPUT_DIR;OUTPUTS" "PICTURES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "INVERSE"
+                        "FORMAT;FIT;BACKGROUND;DITHER;THRESHOLD;ROTATE;FLIP;FRAME;OUTPUT_DIR;OUTPUTS" "PICTURES")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillon_add_data: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
   endif()
@@ -94,6 +107,24 @@ function(quillon_add_data target)
   if(arg_INVERSE)
     set(inverse_option --inverse)
   endif()
+  set(picture_options)
+  set(choices ${_quillon_data_choices})
+  while(choices)
+    list(POP_FRONT choices keyword pattern)
+    if(DEFINED arg_${keyword})
+      if(NOT arg_${keyword} MATCHES "^(${pattern})$")
+        string(REPLACE "|" ", " takes "${pattern}")
+        if(keyword STREQUAL "THRESHOLD")
+          set(takes "0 to 255")
+        elseif(keyword STREQUAL "FRAME")
+          set(takes "a frame number from 0")
+        endif()
+        message(FATAL_ERROR "quillon_add_data: ${keyword} ${arg_${keyword}}; quillon-cli takes ${takes}")
+      endif()
+      string(TOLOWER "${keyword}" option)
+      list(APPEND picture_options "--${option}" "${arg_${keyword}}")
+    endif()
+  endwhile()
   set(output_dir "${CMAKE_CURRENT_BINARY_DIR}")
   if(arg_OUTPUT_DIR)
     get_filename_component(output_dir "${arg_OUTPUT_DIR}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
@@ -113,7 +144,7 @@ function(quillon_add_data target)
     add_custom_command(
       OUTPUT "${output}"
       COMMAND "${CMAKE_COMMAND}" -E make_directory "${output_dir}"
-      COMMAND Quillon::quillon-cli convert --quiet ${format_option} ${inverse_option} -o "${output}" "${picture}"
+      COMMAND Quillon::quillon-cli convert --quiet ${format_option} ${inverse_option} ${picture_options} -o "${output}" "${picture}"
       DEPENDS "${picture}" Quillon::quillon-cli
       COMMENT "Converting ${shown} to ${file_name}"
       VERBATIM)

@@ -1,9 +1,10 @@
-# Bash completion for quillon-cli: its commands, their options, the formats,
-# and file names where a file goes.
+# Bash completion for quillon-cli: its commands, their options, the formats
+# and the choices of the picture options, and file names where a file goes.
 _quillon_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]}
     local command="" word prefix=""
+    local picture_options="--fit --background --dither --threshold --rotate --flip --frame"
     # --format=VALUE: bash makes "=" a word of its own, unless COMP_WORDBREAKS
     # lacks it; then the option and the value come as one word.
     if [[ $previous == = && $COMP_CWORD -ge 2 ]]; then
@@ -27,7 +28,7 @@ _quillon_cli()
                 COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
             fi
             return ;;
-        --label | --size | --x | --y | --chars)
+        --label | --size | --x | --y | --chars | --threshold | --frame | --scale)
             COMPREPLY=()
             return ;;
         --align)
@@ -48,7 +49,22 @@ _quillon_cli()
                 esac
             done < <(compgen -f -- "$current")
             return ;;
-        -o | --output)
+        --fit)
+            COMPREPLY=($(compgen -P "$prefix" -W "contain cover stretch none" -- "$current"))
+            return ;;
+        --background)
+            COMPREPLY=($(compgen -P "$prefix" -W "white black" -- "$current"))
+            return ;;
+        --dither)
+            COMPREPLY=($(compgen -P "$prefix" -W "none floyd-steinberg atkinson bayer" -- "$current"))
+            return ;;
+        --rotate)
+            COMPREPLY=($(compgen -P "$prefix" -W "0 90 180 270" -- "$current"))
+            return ;;
+        --flip)
+            COMPREPLY=($(compgen -P "$prefix" -W "h v" -- "$current"))
+            return ;;
+        -o | --output | --png)
             compopt -o filenames 2>/dev/null || true
             COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
             return ;;
@@ -63,7 +79,8 @@ _quillon_cli()
             fi ;;
         convert)
             if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--format --label --inverse --check --output --quiet --help --" -- "$current"))
+                COMPREPLY=($(compgen -W "--format --label --inverse --check --output --quiet $picture_options --help --" \
+                    -- "$current"))
             else
                 compopt -o filenames 2>/dev/null || true
                 COMPREPLY=($(compgen -f -- "$current"))
@@ -78,7 +95,7 @@ _quillon_cli()
             COMPREPLY=($(compgen -W "--font --size --chars --format --output --label --help" -- "$current")) ;;
         preview)
             if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--help" -- "$current"))
+                COMPREPLY=($(compgen -W "--inverse --png --scale $picture_options --help" -- "$current"))
             else
                 compopt -o filenames 2>/dev/null || true
                 COMPREPLY=($(compgen -f -- "$current"))

@@ -1,6 +1,7 @@
 // quillon-cli convert: each picture read and accepted or rejected exactly as the
 // main window does it, or a table in any format read back, then written in the
 // chosen format, or compared with the file on disk (--check).
+#include "cli/artwork_options.h"
 #include "cli/commands.h"
 #include "cli/messages.h"
 #include "files/input_file.h"
@@ -33,38 +34,52 @@ std::string InputName(const std::filesystem::path& input)
 
 Result<std::string> ReadInput(const std::filesystem::path& input)
 {
+    // One byte more tells a picture too large to read from one that fits.
     if (!IsStandardInput(input))
-        return files::ReadStart(input, ReadLimit, "a picture file");
+        return files::ReadStart(input, ReadLimit + 1, "a picture file");
     files::InputFile standardInput = files::InputFile::StandardInput();
-    return files::ReadStart(standardInput, ReadLimit);
-}
-
-// A picture's headers in words: "100 x 32, 1 bit per pixel".
-std::string Found(const BITMAPINFOHEADER& info)
-{
-    const int bits = info.biBitCount;
-    return std::to_string(info.biWidth) + " x " + std::to_string(info.biHeight) + ", " + std::to_string(bits) +
-           (bits == 1 ? " bit" : " bits") + " per pixel";
+    return files::ReadStart(standardInput, ReadLimit + 1);
 }
 
 struct Input {
     DisplayImage image;
-    bool picture = false;  // a BMP picture, not a table in one of the formats
+    bool picture = false;  // a picture, not a table in one of the formats
 };
+
+// What a picture too large to read is told by, once its first bytes show it.
+void TooLarge(const std::filesystem::path& input)
+{
+    ProblemAt(InputName(input),
+              "is larger than " + std::to_string(ReadLimit >> 20) + " MiB, more than quillon-cli reads of a picture");
+}
+
+bool IsLargePicture(const std::string& bytes)
+{
+    return LooksLikePicture(bytes) && !bytes.starts_with("BM");  // a BMP is read ReadLimit far, as the window does
+}
 
 // The display image of one input, or nothing after naming its problem on
 // stderr. A file in one of the table formats is read as that format; anything
-// else is read as a picture, with the window's rules.
-std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
+// else is read as a picture.
+std::optional<Input> ReadImage(const std::filesystem::path& input, const ConvertOptions& options)
 {
-    const Result<std::string> bytes = ReadInput(input);
+    std::error_code error;
+    // A large file's first bytes tell a picture without holding the rest.
+    if (!IsStandardInput(input) && std::filesystem::file_size(input, error) > ReadLimit && !error) {
+        const Result<std::string> head = files::ReadStart(input, 16, "a picture file");
+        if (head && IsLargePicture(*head)) {
+            TooLarge(input);
+            return std::nullopt;
+        }
+    }
+    Result<std::string> bytes = ReadInput(input);
     if (!bytes) {
         ProblemAt(InputName(input), "cannot be read: " + OneLine(bytes.Error()));
         return std::nullopt;
     }
     const Format* format = DetectFormat(*bytes);
     if (format && format->name != "bmp") {
-        if (inverse) {
+        if (options.inverse) {
             ProblemAt(InputName(input), "--inverse picks a picture's colour; this is a table (" +
                                             std::string(format->name) + "), nothing to pick");
             return std::nullopt;
@@ -77,35 +92,40 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
         }
         return Input{*read, false};
     }
-
-    const PictureRead read = ReadPicture(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), static_cast<std::size_t>(bytes->size())));
-    const bool signature = bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M';
-    switch (read.outcome) {
-        case PictureRead::Outcome::Unreadable:
-            ProblemAt(InputName(input), signature ? "cannot be read: " + OneLine(read.problem)
-                                                  : "is neither a BMP picture nor a table in a format quillon-cli "
-                                                    "reads (see --help)");
+    if (bytes->size() > ReadLimit) {
+        if (IsLargePicture(*bytes)) {
+            TooLarge(input);
             return std::nullopt;
-        case PictureRead::Outcome::Rejected:
-            ProblemAt(InputName(input),
-                      signature || read.hasColourTable
-                          ? Found(read.infoHeader) + ": " + SizeErrorTitle + ": " + OneLine(SizeErrorPrompt())
-                          : "is neither a BMP picture nor a table in a format quillon-cli "
-                            "reads (see --help)");
-            return std::nullopt;
-        case PictureRead::Outcome::Accepted:
-            break;
+        }
+        bytes->resize(ReadLimit);
     }
-    return Input{DisplayOf(read.picture, inverse), true};
+    const std::optional<DisplayImage> dots = PictureDots(*bytes, InputName(input), options.picture, options.inverse);
+    if (!dots)
+        return std::nullopt;
+    return Input{*dots, true};
+}
+
+// Whether a file's name ends in the extension of a picture format other than
+// BMP (.png, .gif, .jpg, .jpeg, .pnm, .pbm, .pgm, .ppm, .pam), in any case.
+bool NamedAsArtwork(const std::filesystem::path& input)
+{
+    std::string extension = PathText(input.extension());
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const char* other : {".png", ".gif", ".jpg", ".jpeg", ".pnm", ".pbm", ".pgm", ".ppm", ".pam"}) {
+        if (extension == other)
+            return true;
+    }
+    return false;
 }
 
 // Where the output for `input` goes without --output: beside it. A picture's
-// listing keeps the window's name (lcd_ and every ".bmp" made ".txt"); every
-// other output is lcd_<stem> and the format's own extension.
+// listing keeps the window's name (lcd_ and every ".bmp" made ".txt") unless
+// the name ends as another picture format's (lcd_logo.txt for logo.png);
+// every other output is lcd_<stem> and the format's own extension.
 std::filesystem::path OutputBeside(const std::filesystem::path& input, const Input& read, const Format& format)
 {
-    if (read.picture && format.name == "listing")
+    if (read.picture && format.name == "listing" && !NamedAsArtwork(input))
         return ListingPath(input.parent_path(), input.filename());
     return input.parent_path() / PathFromText(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
 }
@@ -152,7 +172,7 @@ ExitCode RunConvert(const ConvertOptions& options)
     std::set<std::filesystem::path> folders;
     std::vector<std::filesystem::path> written;
     for (const std::filesystem::path& input : options.inputs) {
-        const std::optional<Input> read = ReadImage(input, options.inverse);
+        const std::optional<Input> read = ReadImage(input, options);
         if (!read) {
             badFile = true;
             continue;

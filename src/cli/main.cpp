@@ -11,6 +11,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -34,11 +35,14 @@ constexpr const char* ExitCodes = R"(Exit codes:
       unpainted)
   64  the command line was not understood)";
 
-constexpr const char* ConvertInputs = R"(Each INPUT is a 1-bit 122 x 32 BMP picture, taken as the window takes it,
-or a table in any of the formats below, told by its content (a BMP's "BM";
-exactly 488 bytes of binary; DB, .db or .byte lines; a C initialiser in
-{ }). - reads standard input (then give --output). Put -- before names that
-begin with -.)";
+constexpr const char* ConvertInputs = R"(Each INPUT is a picture or a table in any of the formats below, told by its
+content. A 1-bit 122 x 32 BMP is taken as the window takes it: its first
+colour's pixels lit (its second's with --inverse). Any other picture (PNG,
+GIF, JPEG, PNM, BMP of any kind) is fitted onto the 122 x 32 dots, turned
+grey and thresholded or dithered: dark pixels become lit dots, light ones with
+--inverse (see the options for pictures). A table is exactly 488 bytes of
+binary, DB, .db or .byte lines, or a C initialiser in { }. - reads standard
+input (then give --output). Put -- before names that begin with -.)";
 
 // The formats and the names written beside each input, from the format table.
 std::string FormatList()
@@ -52,7 +56,8 @@ std::string FormatList()
         line.resize(27, ' ');
         list += line + std::string(format.purpose) + "\n";
     }
-    return list + R"(<name> is the picture's name with every ".bmp", in any case, made ".txt";
+    return list + R"(<name> is the picture's name with every ".bmp", in any case, made ".txt"
+(a .png, .gif, .jpg, .jpeg or .p?m picture's is its <stem>);
 <stem> is the name without its extension and without a leading "lcd_". An
 output that would land on an input is refused.)";
 }
@@ -73,16 +78,21 @@ public:
 // unexpected argument, or miss it and ask for the INPUT it took the place of.
 std::string UnknownOption(const CLI::App& command, int argc, char** argv)
 {
+    bool value = false;  // the argument is an option's value ("--threshold -1")
     for (int k = 1; k < argc; ++k) {
         const std::string_view argument = argv[k];
+        if (std::exchange(value, false))
+            continue;
         if (argument == "--")
             break;
         if (argument.size() < 2 || argument[0] != '-')
             continue;
         const std::string name = argument.starts_with("--") ? std::string(argument.substr(0, argument.find('=')))
                                                             : std::string(argument.substr(0, 2));
-        if (!command.get_option_no_throw(name) && name != "--help" && name != "-h" && name != "--version")
+        const CLI::Option* option = command.get_option_no_throw(name);
+        if (!option && name != "--help" && name != "-h" && name != "--version")
             return std::string(argument);
+        value = option && option->get_type_size() != 0 && name.size() == argument.size();
     }
     return {};
 }
@@ -90,8 +100,9 @@ std::string UnknownOption(const CLI::App& command, int argc, char** argv)
 int Run(int argc, char** argv)
 {
     CLI::App app(
-        "Turns 1-bit 122 x 32 BMP pictures into LCD data tables: the Quillon\n"
-        "window's listing, byte for byte, or what assemblers and C compilers take.",
+        "Turns pictures (PNG, GIF, JPEG, PNM, BMP) into 122 x 32 LCD data tables:\n"
+        "the Quillon window's listing, byte for byte, or what assemblers and C\n"
+        "compilers take.",
         "quillon-cli");
     app.allow_windows_style_options(false);  // "/tmp/x.bmp" is a name, on Windows too
     app.formatter(std::make_shared<Formatter>());
@@ -121,22 +132,37 @@ int Run(int argc, char** argv)
         ->check(CLI::IsMember(names));
     convertCommand->add_option("--label", convert.label, "Label before the data; in C the array's name")
         ->type_name("NAME");
-    convertCommand->add_flag("--inverse", convert.inverse, "Light the pictures' second colour instead");
+    convertCommand->add_flag("--inverse", convert.inverse,
+                             "Light a 1-bit BMP's second colour, another picture's light pixels");
     convertCommand->add_flag("--check", convert.check, "Write nothing; name missing or stale files");
     CLI::Option* outputOption =
         convertCommand->add_option("-o,--output", output, "Write the one input's file there; - is stdout");
     outputOption->type_name("FILE");
     convertCommand->add_flag("-q,--quiet", convert.quiet, "Print no paths of files written");
-    convertCommand->add_option("INPUT", inputs, "Pictures (.bmp) or tables")->required();
+    convertCommand->add_option("INPUT", inputs, "Pictures or tables")->required();
+    AddArtworkOptions(*convertCommand, convert.picture);
 
     std::string shown;
-    CLI::App* previewCommand = app.add_subcommand("preview", "Print the 122 x 32 dots of a table: '#' set, '.' clear");
+    std::string png;
+    PreviewOptions preview;
+    CLI::App* previewCommand =
+        app.add_subcommand("preview", "Print the 122 x 32 dots of a table or picture: '#' set, '.' clear");
     previewCommand->footer(
         "A listing is read as the window's preview reads it, line by line; ' '\n"
-        "marks a dot it never painted. Any other format is read whole, as convert\n"
-        "reads it.\n\n" +
+        "marks a dot it never painted. Any other table is read whole, and a picture\n"
+        "converted, as convert does it, with the same options.\n\n" +
         std::string(ExitCodes));
-    previewCommand->add_option("FILE", shown, "A listing, or a table in another format")->required();
+    previewCommand->add_option("FILE", shown, "A listing, a table in another format, or a picture")->required();
+    previewCommand->add_flag("--inverse", preview.inverse,
+                             "Light a 1-bit BMP's second colour, another picture's light pixels");
+    CLI::Option* pngOption =
+        previewCommand->add_option("--png", png, "Write the dots as a PNG picture there, green and black")
+            ->type_name("FILE");
+    previewCommand->add_option("--scale", preview.scale, "Pixels a dot in the PNG, each way (default 4)")
+        ->type_name("1..16")
+        ->check(CLI::Range(1, 16).description(""))
+        ->needs(pngOption);
+    AddArtworkOptions(*previewCommand, preview.picture);
 
     CLI::App* textCommand = AddTextCommand(app);
     CLI::App* fontCommand = AddFontCommand(app);
@@ -153,7 +179,10 @@ int Run(int argc, char** argv)
 
     try {
         app.parse(argc, argv);
+        if (previewCommand->parsed() && pngOption->count() > 0 && png.empty())
+            throw CLI::ValidationError("--png", "needs a file name");
         if (convertCommand->parsed()) {
+            convert.picture.Finish();
             convert.format = FindFormat(formatName);
             convert.hasOutput = outputOption->count() > 0;
             convert.output = PathFromText(output);
@@ -206,7 +235,10 @@ int Run(int argc, char** argv)
             convert.inputs.push_back(PathFromText(input));
         return RunConvert(convert);
     }
-    return RunPreview(PathFromText(shown));
+    preview.file = PathFromText(shown);
+    preview.png = pngOption->count() > 0 ? PathFromText(png) : std::filesystem::path();
+    preview.picture.Finish();
+    return RunPreview(preview);
 }
 
 }  // namespace

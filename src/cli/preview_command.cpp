@@ -4,8 +4,10 @@
 #include "cli/messages.h"
 #include "convert/geometry.h"
 #include "files/input_file.h"
+#include "files/replace_file.h"
 #include "formats/formats.h"
 #include "intake/bitmap_reader.h"
+#include "preview/dots_png.h"
 #include "preview/listing_reader.h"
 
 #include <algorithm>
@@ -62,15 +64,72 @@ std::string LineProblem(const LineFacts& line)
     return {};
 }
 
-// A table in a format other than the listing, read whole as convert reads it:
-// its dots, or nothing when it is a listing (or nothing known) and the window's
-// reader is to show it. A DB file the tolerant reader cannot take whole is
-// shown by the window's reader too, as a damaged listing.
-std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_view name)
+// The dots shown: printed, or with --png written as a picture; then the
+// exit code. A preview that lost dots or lines writes no picture.
+ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const PreviewOptions& options, bool complete)
+{
+    if (options.png.empty()) {
+        for (const std::string& row : rows)
+            Say(row);
+        return !StdoutIntact() ? BadFile : complete ? AllGood : BadFile;
+    }
+    if (!complete)
+        return BadFile;
+    DotPaints paints;
+    for (int y = 0; y < AcceptedHeight; ++y) {
+        for (int x = 0; x < AcceptedWidth; ++x) {
+            const char dot = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+            paints[static_cast<std::size_t>(y * AcceptedWidth + x)] = dot == SetChar     ? DotPaint::Set
+                                                                      : dot == ClearChar ? DotPaint::Clear
+                                                                                         : DotPaint::Unpainted;
+        }
+    }
+    const Result<std::string> png = DotsPng(paints, options.scale);
+    std::string problem = png ? files::ReplaceFile(options.png, *png, files::Place::Given) : png.Error();
+    if (!problem.empty()) {
+        Problem(options.png, "cannot be written: " + OneLine(problem));
+        return BadFile;
+    }
+    return AllGood;
+}
+
+ExitCode ShowImage(const DisplayImage& image, const PreviewOptions& options)
+{
+    std::array<std::string, AcceptedHeight> rows;
+    for (int y = 0; y < AcceptedHeight; ++y) {
+        rows[static_cast<std::size_t>(y)].assign(AcceptedWidth, ClearChar);
+        for (int x = 0; x < AcceptedWidth; ++x) {
+            if (image.Dot(x, y))
+                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = SetChar;
+        }
+    }
+    return Show(rows, options, true);
+}
+
+// As convert answers --inverse with a table.
+ExitCode RefuseInverse(std::string_view name, std::string_view format)
+{
+    ProblemAt(name,
+              "--inverse picks a picture's colour; this is a table (" + std::string(format) + "), nothing to pick");
+    return BadFile;
+}
+
+// A table in a format other than the listing, read whole as convert reads it,
+// or a picture, converted as convert converts it: its dots, or nothing when it
+// is a listing (or nothing known) and the window's reader is to show it. A DB
+// file the tolerant reader cannot take whole is shown by the window's reader
+// too, as a damaged listing.
+std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_view name, const PreviewOptions& options)
 {
     const Format* format = DetectFormat(bytes);
+    if (LooksLikePicture(bytes) && (!format || format->name == "bmp")) {
+        const std::optional<DisplayImage> dots = PictureDots(bytes, name, options.picture, options.inverse);
+        return dots ? ShowImage(*dots, options) : BadFile;
+    }
     if (!format || format->name == "listing")
         return std::nullopt;
+    if (options.inverse)
+        return RefuseInverse(name, format->name);
     const ReadResult read = format->read(bytes);
     if (!read.Ok()) {
         if (format->name == "a51")
@@ -78,21 +137,14 @@ std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_v
         ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
         return BadFile;
     }
-    for (int y = 0; y < AcceptedHeight; ++y) {
-        std::string row(AcceptedWidth, ClearChar);
-        for (int x = 0; x < AcceptedWidth; ++x) {
-            if (read->Dot(x, y))
-                row[static_cast<std::size_t>(x)] = SetChar;
-        }
-        Say(row);
-    }
-    return StdoutIntact() ? AllGood : BadFile;
+    return ShowImage(*read, options);
 }
 
 }  // namespace
 
-ExitCode RunPreview(const std::filesystem::path& listing)
+ExitCode RunPreview(const PreviewOptions& options)
 {
+    const std::filesystem::path& listing = options.file;
     const bool standardInput = listing == "-";
     const std::string name = standardInput ? "standard input" : PathText(listing);
     Result<files::InputFile> file =
@@ -104,20 +156,27 @@ ExitCode RunPreview(const std::filesystem::path& listing)
 
     // A file small enough to be a table of another format is read whole first;
     // a larger one is streamed as a listing, never held.
-    std::string start;
+    // A picture larger than that is refused, told by its first bytes.
     std::error_code error;
-    if (standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error) {
-        Result<std::string> head = files::ReadStart(*file, ReadLimit + 1);
-        if (!head) {
-            ProblemAt(name, "cannot be read: " + OneLine(head.Error()));
+    const bool small = standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error;
+    Result<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16);
+    if (!head) {
+        ProblemAt(name, "cannot be read: " + OneLine(head.Error()));
+        return BadFile;
+    }
+    const std::string start = std::move(*head);
+    if (start.size() <= ReadLimit) {
+        if (!small && LooksLikePicture(start) && !start.starts_with("BM")) {
+            ProblemAt(name, "is larger than " + std::to_string(ReadLimit >> 20) +
+                                " MiB, more than quillon-cli reads of a picture");
             return BadFile;
         }
-        start = std::move(*head);
-        if (start.size() <= ReadLimit) {
-            if (const std::optional<ExitCode> shown = PreviewOtherFormat(start, name))
-                return *shown;
-        }
+        if (const std::optional<ExitCode> shown = small ? PreviewOtherFormat(start, name, options) : std::nullopt)
+            return *shown;
     }
+
+    if (options.inverse)
+        return RefuseInverse(name, "listing");
 
     // The counts a conversion of an accepted picture leaves for the walk.
     ScanState state;
@@ -156,8 +215,11 @@ ExitCode RunPreview(const std::filesystem::path& listing)
     }
     painter.Finish();
 
-    for (const std::string& row : dots.Rows())
-        Say(row);
+    const bool toPicture = !options.png.empty();
+    if (!toPicture) {
+        for (const std::string& row : dots.Rows())
+            Say(row);
+    }
     for (const auto& [number, why] : named)
         ProblemAt(name + ":" + std::to_string(number), why);
     if (notNamed > 0)
@@ -168,6 +230,8 @@ ExitCode RunPreview(const std::filesystem::path& listing)
                             " dots were never painted (shown as blanks)");
         complete = false;
     }
+    if (toPicture)
+        return Show(dots.Rows(), options, complete);
     if (!StdoutIntact())
         return BadFile;
     return complete ? AllGood : BadFile;

@@ -25,13 +25,14 @@ taken=$(for command in "" convert preview text font; do "$cli" $command --help; 
 [ "$documented" = "$taken" ] ||
   fail "quillon-cli(1) and --help list other options (< page, > --help): $(diff <(echo "$documented") <(echo "$taken"))"
 
-# The examples, in a folder with a picture, a folder of pictures whose listings
-# are up to date, and a firmware folder.
+# The examples, in a folder with a picture, a logo and a photo, a folder of
+# pictures whose listings are up to date, and a firmware folder.
 work=$scratch/work
 mkdir -p "$work/pictures" "$work/firmware" "$scratch/bin"
 ln -s "$cli" "$scratch/bin/quillon-cli"
 picture=$source_dir/fuzz/corpus/bitmap_reader/accepted-40.bmp
 cp "$picture" "$work/logo.bmp"
+cp "$source_dir/docs/dither/logo.png" "$source_dir/docs/dither/photo.jpg" "$work/"
 cp "$picture" "$work/pictures/a.bmp"
 cp "$picture" "$work/pictures/b.bmp"
 "$cli" convert --quiet "$work"/pictures/*.bmp
