@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(png->height, 96);
         std::vector<std::uint8_t> expected;
         for (int at = 0; at < 366 * 96; ++at)
-            expected.insert(expected.end(), {0, Figure(at % 366 / 3, at / 366 / 3) ? 0 : 128, 0, 255});
+            expected.insert(expected.end(), {0, std::uint8_t(Figure(at % 366 / 3, at / 366 / 3) ? 0 : 128), 0, 255});
         QVERIFY(png->rgba == expected);
         // A listing with dots left unpainted makes no picture.
         QVERIFY(WriteFile(folder.filePath("short.txt"), "        DB 01H,01H,01H,01H,01H,01H,01H,01H;\r\n"));
