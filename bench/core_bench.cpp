@@ -1,6 +1,8 @@
 // The core's steps, one picture at a time, in memory: reading and accepting a
 // picture, the pixel queries the writer makes, the writer, the reader with its
-// dot walk, and the two together, also through the command line's writer.
+// dot walk, and the two together, also through the command line's writer; and
+// artwork onto the dots from a decoded photo and from a 122 x 32 picture.
+#include "convert/artwork.h"
 #include "convert/geometry.h"
 #include "convert/listing_writer.h"
 #include "files/replace_file.h"
@@ -202,5 +204,28 @@ void SaveListingToDisk(benchmark::State& run)
 BENCHMARK(SaveListingToDisk)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// Artwork onto the dots from a decoded 1920 x 1080 picture, decoding aside:
+// orient, fit, resample, luminance and Floyd-Steinberg, as one call.
+void ArtworkFromPhoto(benchmark::State& run)
+{
+    PictureImage picture{1920, 1080, std::vector<std::uint8_t>(1920 * 1080 * 4)};
+    for (std::size_t i = 0; i < picture.rgba.size(); ++i)
+        picture.rgba[i] = static_cast<std::uint8_t>(i % 4 == 3 ? 255 : (i * 2654435761u) >> 24);
+    ArtworkOptions options;
+    options.dither = Dither::FloydSteinberg;
+    for (auto _ : run)
+        benchmark::DoNotOptimize(ConvertArtwork(picture, options));
+}
+BENCHMARK(ArtworkFromPhoto)->Unit(benchmark::kMillisecond);
+
+// The same from a 122 x 32 picture, which is never resampled.
+void ArtworkExactSize(benchmark::State& run)
+{
+    PictureImage picture{122, 32, std::vector<std::uint8_t>(122 * 32 * 4, 255)};
+    for (auto _ : run)
+        benchmark::DoNotOptimize(ConvertArtwork(picture, ArtworkOptions{}));
+}
+BENCHMARK(ArtworkExactSize)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

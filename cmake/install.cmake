@@ -96,6 +96,9 @@ set(CPACK_STRIP_FILES ON)
 # plugins at run time and the Arial-metric font its notice is set in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+# bash reads the completion of quillon-cli only where bash-completion is
+# installed: recommended, as Debian's packages that ship completions do.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 include(CPack)
 
 if(QUILLON_TESTS AND TARGET quillon-cli AND TARGET quillon)

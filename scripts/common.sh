@@ -4,9 +4,12 @@
 # Debian packages the build and the windows need.
 QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils pkg-config libspng-dev libgif-dev libjpeg62-turbo-dev)
 # What the tests need besides: the package test runs lintian and appstreamcli, the
-# pre-commit hook's test pre-commit and git, and the format tests assemble and
-# compile with the toolchains (sdcc brings sdas8051 and sdld).
-QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide imagemagick)
+# pre-commit hook's test pre-commit and git, the format tests assemble and
+# compile with the toolchains (sdcc brings sdas8051 and sdld), the display
+# drivers run in the 8051 simulator s51 (sdcc-ucsim), the example projects
+# are built with Ninja as well as make, and the picture tests are drawn with
+# ImageMagick.
+QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim ninja-build imagemagick)
 
 missing_packages() {
   local package
@@ -30,7 +33,8 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq $missing
 }
 
-# build_release [target...]: builds the targets named, or everything.
+# build_release [target...]: builds the targets named, or the programs (all:
+# what installing and packaging need; the tests are the target all_tests).
 build_release() {
   if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release

@@ -87,7 +87,12 @@ QPalette WindowPalette()
 QString StartFolder(const QString& programFolder, const QString& workingFolder)
 {
     const QFileInfo program(programFolder);
-    return program.isDir() && program.isWritable() ? programFolder : workingFolder;
+    // An installed copy (cmake --install, the package) has its menu entry in
+    // <prefix>/share beside <prefix>/bin; root may write to /usr/bin, but
+    // nobody keeps pictures there.
+    const bool installed =
+        QFileInfo::exists(programFolder + QStringLiteral("/../share/applications/quillon.desktop"));
+    return program.isDir() && program.isWritable() && !installed ? programFolder : workingFolder;
 }
 
 void PathLabel::setText(const QString& text)

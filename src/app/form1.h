@@ -30,8 +30,9 @@ void FitCaption(QWidget* control, const QString& text);
 // The light control colours both windows are drawn in, whatever the desktop's
 // palette: the read-outs' fixed blue, green and grey stay readable on them.
 QPalette WindowPalette();
-// The folder the lists start in: the program's folder when the user can write
-// to it (a build, a portable copy), else the working folder (an installed copy).
+// The folder the lists start in: the program's folder for a build or a portable
+// copy the user can write to; the working folder for an installed copy, whoever
+// runs it, and for a program folder the user cannot write to.
 QString StartFolder(const QString& programFolder, const QString& workingFolder);
 
 // A label for a path: wraps at any character and, if even two lines are too
@@ -58,6 +59,9 @@ public:
     void Drive1_Change();
     void Dir1_Change();
     void File1_DblClick();
+    // A picture named on the command line: its volume, folder and name shown
+    // in the lists, then read as a double-click on it reads it.
+    void OpenPicture(const std::filesystem::path& file);
     void Init_Selection();
     void Init_Conversion();
     void ConvertButton_Click();

@@ -1,6 +1,7 @@
 // The two commands of quillon-cli and the exit codes they answer with.
 #pragma once
 
+#include "cli/artwork_options.h"
 #include "formats/formats.h"
 
 #include <filesystem>
@@ -25,10 +26,19 @@ struct ConvertOptions {
     bool quiet = false;                         // print no paths
     bool hasOutput = false;
     std::filesystem::path output;  // "-" for standard output
+    PictureOptions picture;        // how pictures other than an exact BMP become dots
 };
 
 ExitCode RunConvert(const ConvertOptions& options);
 
-ExitCode RunPreview(const std::filesystem::path& file);
+struct PreviewOptions {
+    std::filesystem::path file;  // a table or a picture; "-" is standard input
+    PictureOptions picture;
+    bool inverse = false;
+    std::filesystem::path png;  // write the dots there as a PNG picture instead, when not empty
+    int scale = 4;              // pixels a dot, each way, in the PNG
+};
+
+ExitCode RunPreview(const PreviewOptions& options);
 
 }  // namespace quillon::cli

@@ -1,6 +1,7 @@
 // quillon-cli convert: each picture read and accepted or rejected exactly as the
 // main window does it, or a table in any format read back, then written in the
 // chosen format, or compared with the file on disk (--check).
+#include "cli/artwork_options.h"
 #include "cli/commands.h"
 #include "cli/messages.h"
 #include "files/input_file.h"
@@ -15,11 +16,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace quillon::cli {
 
@@ -38,53 +34,32 @@ std::string InputName(const std::filesystem::path& input)
 
 std::optional<std::string> ReadInput(const std::filesystem::path& input, std::string& problem)
 {
+    // One byte more tells a picture too large to read from one that fits.
     if (!IsStandardInput(input))
-        return files::ReadStart(input, ReadLimit, "a picture file", problem);
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
-    std::string bytes;
-    char piece[64 * 1024];
-    while (bytes.size() < ReadLimit) {
-        const std::size_t got = std::fread(piece, 1, sizeof piece, stdin);
-        bytes.append(piece, got);
-        if (got < sizeof piece)
-            break;
-    }
-    if (std::ferror(stdin)) {
-        problem = "read error";
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-// A picture's headers in words: "100 x 32, 1 bit per pixel".
-std::string Found(const BITMAPINFOHEADER& info)
-{
-    const int bits = info.biBitCount;
-    return std::to_string(info.biWidth) + " x " + std::to_string(info.biHeight) + ", " + std::to_string(bits) +
-           (bits == 1 ? " bit" : " bits") + " per pixel";
+        return files::ReadStart(input, ReadLimit + 1, "a picture file", problem);
+    files::InputFile standardInput = files::InputFile::StandardInput();
+    return files::ReadStart(standardInput, ReadLimit + 1, problem);
 }
 
 struct Input {
     DisplayImage image;
-    bool picture = false;  // a BMP picture, not a table in one of the formats
+    bool picture = false;  // a picture, not a table in one of the formats
 };
 
 // The display image of one input, or nothing after naming its problem on
 // stderr. A file in one of the table formats is read as that format; anything
-// else is read as a picture, with the window's rules.
-std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
+// else is read as a picture.
+std::optional<Input> ReadImage(const std::filesystem::path& input, const ConvertOptions& options)
 {
     std::string problem;
-    const std::optional<std::string> bytes = ReadInput(input, problem);
+    std::optional<std::string> bytes = ReadInput(input, problem);
     if (!bytes) {
         ProblemAt(InputName(input), "cannot be read: " + OneLine(problem));
         return std::nullopt;
     }
     const Format* format = DetectFormat(*bytes);
     if (format && format->name != "bmp") {
-        if (inverse) {
+        if (options.inverse) {
             ProblemAt(InputName(input), "--inverse picks a picture's colour; this is a table (" +
                                             std::string(format->name) + "), nothing to pick");
             return std::nullopt;
@@ -96,53 +71,43 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
         }
         return Input{read.image, false};
     }
-
-    const PictureRead read = ReadPicture(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), static_cast<std::size_t>(bytes->size())));
-    const bool signature = bytes->size() >= 2 && (*bytes)[0] == 'B' && (*bytes)[1] == 'M';
-    switch (read.outcome) {
-        case PictureRead::Outcome::Unreadable:
-            ProblemAt(InputName(input), signature ? "cannot be read: " + OneLine(read.problem)
-                                                  : "is neither a BMP picture nor a table in a format quillon-cli "
-                                                    "reads (see --help)");
+    if (bytes->size() > ReadLimit) {
+        if (LooksLikePicture(*bytes) && bytes->substr(0, 2) != "BM") {
+            ProblemAt(InputName(input), "is larger than " + std::to_string(ReadLimit >> 20) +
+                                            " MiB, more than quillon-cli reads of a picture");
             return std::nullopt;
-        case PictureRead::Outcome::Rejected:
-            ProblemAt(InputName(input),
-                      signature || read.hasColourTable
-                          ? Found(read.infoHeader) + ": " + SizeErrorTitle + ": " + OneLine(SizeErrorPrompt())
-                          : "is neither a BMP picture nor a table in a format quillon-cli "
-                            "reads (see --help)");
-            return std::nullopt;
-        case PictureRead::Outcome::Accepted:
-            break;
+        }
+        bytes->resize(ReadLimit);  // a BMP is read this far, as the window reads it
     }
-    const RgbValue lit = ColourOf(read.colourTable[inverse ? 1 : 0]);
-    Input picture{{}, true};
-    for (int y = 0; y < DisplayHeight; ++y) {
-        for (int x = 0; x < DisplayWidth; ++x)
-            picture.image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
-    }
-    return picture;
+    const std::optional<DisplayImage> dots = PictureDots(*bytes, InputName(input), options.picture, options.inverse);
+    if (!dots)
+        return std::nullopt;
+    return Input{*dots, true};
 }
 
-// A path from text in the file system's spelling (UTF-8 on Windows).
-std::filesystem::path PathOf(const std::string& text)
+// Whether a file's name ends in the extension of a picture format other than
+// BMP (.png, .gif, .jpg, .jpeg, .pnm, .pbm, .pgm, .ppm, .pam), in any case.
+bool NamedAsArtwork(const std::filesystem::path& input)
 {
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#else
-    return text;
-#endif
+    std::string extension = PathText(input.extension());
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const char* other : {".png", ".gif", ".jpg", ".jpeg", ".pnm", ".pbm", ".pgm", ".ppm", ".pam"}) {
+        if (extension == other)
+            return true;
+    }
+    return false;
 }
 
 // Where the output for `input` goes without --output: beside it. A picture's
-// listing keeps the window's name (lcd_ and every ".bmp" made ".txt"); every
-// other output is lcd_<stem> and the format's own extension.
+// listing keeps the window's name (lcd_ and every ".bmp" made ".txt") unless
+// the name ends as another picture format's (lcd_logo.txt for logo.png);
+// every other output is lcd_<stem> and the format's own extension.
 std::filesystem::path OutputBeside(const std::filesystem::path& input, const Input& read, const Format& format)
 {
-    if (read.picture && format.name == "listing")
+    if (read.picture && format.name == "listing" && !NamedAsArtwork(input))
         return ListingPath(input.parent_path(), input.filename());
-    return input.parent_path() / PathOf(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
+    return input.parent_path() / PathFromText(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };
@@ -188,7 +153,7 @@ ExitCode RunConvert(const ConvertOptions& options)
     std::set<std::filesystem::path> folders;
     std::vector<std::filesystem::path> written;
     for (const std::filesystem::path& input : options.inputs) {
-        const std::optional<Input> read = ReadImage(input, options.inverse);
+        const std::optional<Input> read = ReadImage(input, options);
         if (!read) {
             badFile = true;
             continue;

@@ -2,6 +2,7 @@
 // the window's listing and in the formats assemblers and compilers take,
 // checks them on disk, and prints a table's dots, with the core the window uses.
 #include "cli/commands.h"
+#include "cli/messages.h"
 
 #include <CLI/CLI.hpp>
 
@@ -9,6 +10,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -32,23 +34,32 @@ constexpr const char* ExitCodes = R"(Exit codes:
       unpainted)
   64  the command line was not understood)";
 
-constexpr const char* ConvertDetails = R"(Each INPUT is a 1-bit 122 x 32 BMP picture, taken as the window takes it,
-or a table in any of the formats below, told by its content (a BMP's "BM";
-exactly 488 bytes of binary; DB, .db or .byte lines; a C initialiser in
-{ }). - reads standard input (then give --output). Put -- before names that
-begin with -.
+constexpr const char* ConvertInputs = R"(Each INPUT is a picture or a table in any of the formats below, told by its
+content. A 1-bit 122 x 32 BMP is taken as the window takes it: its first
+colour's pixels lit (its second's with --inverse). Any other picture (PNG,
+GIF, JPEG, PNM, BMP of any kind) is fitted onto the 122 x 32 dots, turned
+grey and thresholded or dithered: dark pixels become lit dots, light ones with
+--inverse (see the options for pictures). A table is exactly 488 bytes of
+binary, DB, .db or .byte lines, or a C initialiser in { }. - reads standard
+input (then give --output). Put -- before names that begin with -.)";
 
-Formats (--format) and the names written beside each input:
-  listing  lcd_<name>.txt  the window's listing, byte for byte; every ".bmp"
-                           in a picture's name becomes ".txt"
-  a51      lcd_<stem>.a51  DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE
-  as31     lcd_<stem>.asm  .db lines, items 0FFH: as31
-  sdas     lcd_<stem>.s    .db lines, items 0xFF: SDCC's sdas8051
-  c        lcd_<stem>.h    const unsigned char NAME[488]: SDCC, Keil C51, GCC
-  bin      lcd_<stem>.bin  the 488 bytes alone
-  bmp      lcd_<stem>.bmp  a 1-bit 122 x 32 picture, lit dots black
+// The formats and the names written beside each input, from the format table.
+std::string FormatList()
+{
+    std::string list = "Formats (--format) and the names written beside each input:\n";
+    for (const Format& format : Formats()) {
+        const std::string name = format.name == "listing" ? "lcd_<name>" : "lcd_<stem>";
+        std::string line = "  " + std::string(format.name);
+        line.resize(11, ' ');
+        line += name + std::string(format.extension);
+        line.resize(27, ' ');
+        list += line + std::string(format.purpose) + "\n";
+    }
+    return list + R"(<name> is the picture's name with every ".bmp", in any case, made ".txt"
+(a .png, .gif, .jpg, .jpeg or .p?m picture's is its <stem>);
 <stem> is the name without its extension and without a leading "lcd_". An
 output that would land on an input is refused.)";
+}
 
 // "Usage: quillon-cli convert ..." for a command, not "Usage: convert ...".
 class Formatter : public CLI::Formatter {
@@ -61,22 +72,36 @@ public:
     }
 };
 
-// An argument as the file system spells the name: its bytes as they came
-// (UTF-8 on Windows, where main has made them so).
-std::filesystem::path FromArgument(const std::string& argument)
+// The first argument before "--" that looks like an option but is none of
+// `command`'s (a picture named -x.bmp), or nothing. CLI11 would call it an
+// unexpected argument, or miss it and ask for the INPUT it took the place of.
+std::string UnknownOption(const CLI::App& command, int argc, char** argv)
 {
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(argument.begin(), argument.end()));
-#else
-    return std::filesystem::path(argument);
-#endif
+    bool value = false;  // the argument is an option's value ("--threshold -1")
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view argument = argv[k];
+        if (std::exchange(value, false))
+            continue;
+        if (argument == "--")
+            break;
+        if (argument.size() < 2 || argument[0] != '-')
+            continue;
+        const std::string name = argument.starts_with("--") ? std::string(argument.substr(0, argument.find('=')))
+                                                            : std::string(argument.substr(0, 2));
+        const CLI::Option* option = command.get_option_no_throw(name);
+        if (!option && name != "--help" && name != "-h" && name != "--version")
+            return std::string(argument);
+        value = option && option->get_type_size() != 0 && name.size() == argument.size();
+    }
+    return {};
 }
 
 int Run(int argc, char** argv)
 {
     CLI::App app(
-        "Turns 1-bit 122 x 32 BMP pictures into LCD data tables: the Quillon\n"
-        "window's listing, byte for byte, or what assemblers and C compilers take.",
+        "Turns pictures (PNG, GIF, JPEG, PNM, BMP) into 122 x 32 LCD data tables:\n"
+        "the Quillon window's listing, byte for byte, or what assemblers and C\n"
+        "compilers take.",
         "quillon-cli");
     app.allow_windows_style_options(false);  // "/tmp/x.bmp" is a name, on Windows too
     app.formatter(std::make_shared<Formatter>());
@@ -97,7 +122,7 @@ int Run(int argc, char** argv)
     ConvertOptions convert;
     CLI::App* convertCommand =
         app.add_subcommand("convert", "Write each picture or table in a format; print the paths");
-    convertCommand->footer(std::string(ConvertDetails) + "\n\n" + ExitCodes);
+    convertCommand->footer(std::string(ConvertInputs) + "\n\n" + FormatList() + "\n\n" + ExitCodes);
     std::vector<std::string> names;
     for (const Format& format : Formats())
         names.emplace_back(format.name);
@@ -106,22 +131,37 @@ int Run(int argc, char** argv)
         ->check(CLI::IsMember(names));
     convertCommand->add_option("--label", convert.label, "Label before the data; in C the array's name")
         ->type_name("NAME");
-    convertCommand->add_flag("--inverse", convert.inverse, "Light the pictures' second colour instead");
+    convertCommand->add_flag("--inverse", convert.inverse,
+                             "Light a 1-bit BMP's second colour, another picture's light pixels");
     convertCommand->add_flag("--check", convert.check, "Write nothing; name missing or stale files");
     CLI::Option* outputOption =
         convertCommand->add_option("-o,--output", output, "Write the one input's file there; - is stdout");
     outputOption->type_name("FILE");
     convertCommand->add_flag("-q,--quiet", convert.quiet, "Print no paths of files written");
-    convertCommand->add_option("INPUT", inputs, "Pictures (.bmp) or tables")->required();
+    convertCommand->add_option("INPUT", inputs, "Pictures or tables")->required();
+    AddArtworkOptions(*convertCommand, convert.picture);
 
     std::string shown;
-    CLI::App* previewCommand = app.add_subcommand("preview", "Print the 122 x 32 dots of a table: '#' set, '.' clear");
+    std::string png;
+    PreviewOptions preview;
+    CLI::App* previewCommand =
+        app.add_subcommand("preview", "Print the 122 x 32 dots of a table or picture: '#' set, '.' clear");
     previewCommand->footer(
         "A listing is read as the window's preview reads it, line by line; ' '\n"
-        "marks a dot it never painted. Any other format is read whole, as convert\n"
-        "reads it.\n\n" +
+        "marks a dot it never painted. Any other table is read whole, and a picture\n"
+        "converted, as convert does it, with the same options.\n\n" +
         std::string(ExitCodes));
-    previewCommand->add_option("FILE", shown, "A listing, or a table in another format")->required();
+    previewCommand->add_option("FILE", shown, "A listing, a table in another format, or a picture")->required();
+    previewCommand->add_flag("--inverse", preview.inverse,
+                             "Light a 1-bit BMP's second colour, another picture's light pixels");
+    CLI::Option* pngOption =
+        previewCommand->add_option("--png", png, "Write the dots as a PNG picture there, green and black")
+            ->type_name("FILE");
+    previewCommand->add_option("--scale", preview.scale, "Pixels a dot in the PNG, each way (default 4)")
+        ->type_name("1..16")
+        ->check(CLI::Range(1, 16).description(""))
+        ->needs(pngOption);
+    AddArtworkOptions(*previewCommand, preview.picture);
 
     // A first word that is neither an option nor a command would otherwise only
     // be told as "a subcommand is required".
@@ -134,10 +174,13 @@ int Run(int argc, char** argv)
 
     try {
         app.parse(argc, argv);
+        if (previewCommand->parsed() && pngOption->count() > 0 && png.empty())
+            throw CLI::ValidationError("--png", "needs a file name");
         if (convertCommand->parsed()) {
+            convert.picture.Finish();
             convert.format = FindFormat(formatName);
             convert.hasOutput = outputOption->count() > 0;
-            convert.output = FromArgument(output);
+            convert.output = PathFromText(output);
             if (convert.hasOutput && inputs.size() != 1)
                 throw CLI::ValidationError("--output",
                                            "takes the file of exactly one input, not " + std::to_string(inputs.size()));
@@ -152,23 +195,39 @@ int Run(int argc, char** argv)
             if (!convert.label.empty() && !convert.format->takesLabel)
                 throw CLI::ValidationError("--label", "the " + formatName + " format has no place for a label");
             if (!convert.label.empty() && !IsValidLabel(convert.label))
-                throw CLI::ValidationError("--label", convert.label +
-                                                          " is no label: letters, digits and _, not first a digit, "
-                                                          "at most 31, no keyword or register name");
+                throw CLI::ValidationError("--label", "\"" + convert.label +
+                                                          "\" is no label: letters, digits and _, not first a "
+                                                          "digit, at most 31 characters, no keyword or register "
+                                                          "name; " +
+                                                          LabelFrom(convert.label) + " would do");
         }
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.
         CLI::App* failed = convertCommand->parsed() ? convertCommand : previewCommand->parsed() ? previewCommand : &app;
+        if (error.get_exit_code() != 0) {
+            if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
+                return failed->exit(CLI::ExtrasError(unknown +
+                                                         " is not an option; a name that begins with - goes "
+                                                         "after --, as in: " +
+                                                         failed->get_name() + " -- " + unknown,
+                                                     CLI::ExitCodes::ExtrasError),
+                                    std::cout, std::cerr),
+                       UsageError;
+            }
+        }
         const int code = failed->exit(error, std::cout, std::cerr);
         return code == 0 ? AllGood : UsageError;
     }
 
     if (convertCommand->parsed()) {
         for (const std::string& input : inputs)
-            convert.inputs.push_back(FromArgument(input));
+            convert.inputs.push_back(PathFromText(input));
         return RunConvert(convert);
     }
-    return RunPreview(FromArgument(shown));
+    preview.file = PathFromText(shown);
+    preview.png = pngOption->count() > 0 ? PathFromText(png) : std::filesystem::path();
+    preview.picture.Finish();
+    return RunPreview(preview);
 }
 
 }  // namespace

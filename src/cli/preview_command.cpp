@@ -4,8 +4,10 @@
 #include "cli/messages.h"
 #include "convert/geometry.h"
 #include "files/input_file.h"
+#include "files/replace_file.h"
 #include "formats/formats.h"
 #include "intake/bitmap_reader.h"
+#include "preview/dots_png.h"
 #include "preview/listing_reader.h"
 
 #include <algorithm>
@@ -62,61 +64,113 @@ std::string LineProblem(const LineFacts& line)
     return {};
 }
 
-// A table in a format other than the listing, read whole as convert reads it:
-// its dots, or nothing when it is a listing (or nothing known) and the window's
-// reader is to show it. A DB file the tolerant reader cannot take whole is
-// shown by the window's reader too, as a damaged listing.
-std::optional<ExitCode> PreviewOtherFormat(const std::filesystem::path& path)
+// The dots shown: printed, or with --png written as a picture; then the
+// exit code. A preview that lost dots or lines writes no picture.
+ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const PreviewOptions& options, bool complete)
 {
-    // No table of another format is that large: a huge file is streamed as a
-    // listing, never held.
-    std::error_code error;
-    if (const std::uintmax_t size = std::filesystem::file_size(path, error); error || size > ReadLimit)
-        return std::nullopt;  // the listing reader tells the problem, or streams it
-    std::string problem;
-    const std::optional<std::string> bytes = files::ReadStart(path, ReadLimit + 1, "a listing", problem);
-    if (!bytes || bytes->size() > ReadLimit)
-        return std::nullopt;
-    const Format* format = DetectFormat(*bytes);
+    if (options.png.empty()) {
+        for (const std::string& row : rows)
+            Say(row);
+        return !StdoutIntact() ? BadFile : complete ? AllGood : BadFile;
+    }
+    if (!complete)
+        return BadFile;
+    DotPaints paints;
+    for (int y = 0; y < AcceptedHeight; ++y) {
+        for (int x = 0; x < AcceptedWidth; ++x) {
+            const char dot = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+            paints[static_cast<std::size_t>(y * AcceptedWidth + x)] = dot == SetChar     ? DotPaint::Set
+                                                                      : dot == ClearChar ? DotPaint::Clear
+                                                                                         : DotPaint::Unpainted;
+        }
+    }
+    const Result<std::string> png = DotsPng(paints, options.scale);
+    std::string problem = png ? files::ReplaceFile(options.png, *png, files::Place::Given) : png.Error();
+    if (!problem.empty()) {
+        Problem(options.png, "cannot be written: " + OneLine(problem));
+        return BadFile;
+    }
+    return AllGood;
+}
+
+ExitCode ShowImage(const DisplayImage& image, const PreviewOptions& options)
+{
+    std::array<std::string, AcceptedHeight> rows;
+    for (int y = 0; y < AcceptedHeight; ++y) {
+        rows[static_cast<std::size_t>(y)].assign(AcceptedWidth, ClearChar);
+        for (int x = 0; x < AcceptedWidth; ++x) {
+            if (image.Dot(x, y))
+                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = SetChar;
+        }
+    }
+    return Show(rows, options, true);
+}
+
+// A table in a format other than the listing, read whole as convert reads it,
+// or a picture, converted as convert converts it: its dots, or nothing when it
+// is a listing (or nothing known) and the window's reader is to show it. A DB
+// file the tolerant reader cannot take whole is shown by the window's reader
+// too, as a damaged listing.
+std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_view name, const PreviewOptions& options)
+{
+    const Format* format = DetectFormat(bytes);
+    if (LooksLikePicture(bytes) && (!format || format->name == "bmp")) {
+        const std::optional<DisplayImage> dots = PictureDots(bytes, name, options.picture, options.inverse);
+        return dots ? ShowImage(*dots, options) : BadFile;
+    }
     if (!format || format->name == "listing")
         return std::nullopt;
-    const ReadResult read = format->read(*bytes);
+    const ReadResult read = format->read(bytes);
     if (!read.Ok()) {
         if (format->name == "a51")
             return std::nullopt;
-        Problem(path, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
+        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.error));
         return BadFile;
     }
-    for (int y = 0; y < AcceptedHeight; ++y) {
-        std::string row(AcceptedWidth, ClearChar);
-        for (int x = 0; x < AcceptedWidth; ++x) {
-            if (read.image.Dot(x, y))
-                row[static_cast<std::size_t>(x)] = SetChar;
-        }
-        Say(row);
-    }
-    return StdoutIntact() ? AllGood : BadFile;
+    return ShowImage(read.image, options);
 }
 
 }  // namespace
 
-ExitCode RunPreview(const std::filesystem::path& listing)
+ExitCode RunPreview(const PreviewOptions& options)
 {
-    if (const std::optional<ExitCode> shown = PreviewOtherFormat(listing))
-        return *shown;
+    const std::filesystem::path& listing = options.file;
+    const bool standardInput = listing == "-";
+    const std::string name = standardInput ? "standard input" : PathText(listing);
+    std::string problem;
+    std::optional<files::InputFile> file =
+        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing", problem);
+    if (!file) {
+        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        return BadFile;
+    }
+
+    // A file small enough to be a table of another format is read whole first;
+    // a larger one is streamed as a listing, never held.
+    // A picture larger than that is refused, told by its first bytes.
+    std::error_code error;
+    const bool small = standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error;
+    std::optional<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16, problem);
+    if (!head) {
+        ProblemAt(name, "cannot be read: " + OneLine(problem));
+        return BadFile;
+    }
+    const std::string start = std::move(*head);
+    if (start.size() <= ReadLimit) {
+        if (!small && LooksLikePicture(start) && !start.starts_with("BM")) {
+            ProblemAt(name, "is larger than " + std::to_string(ReadLimit >> 20) +
+                                " MiB, more than quillon-cli reads of a picture");
+            return BadFile;
+        }
+        if (const std::optional<ExitCode> shown = small ? PreviewOtherFormat(start, name, options) : std::nullopt)
+            return *shown;
+    }
 
     // The counts a conversion of an accepted picture leaves for the walk.
     SharedState state;
     state.InfoHeader.biWidth = AcceptedWidth;
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);
-
-    std::string problem;
-    std::optional<files::InputFile> file = files::InputFile::Open(listing, "a listing", problem);
-    if (!file) {
-        Problem(listing, "cannot be read: " + OneLine(problem));
-        return BadFile;
-    }
 
     // The whole file is read, in pieces, so that every line that cannot be
     // read whole is named, including those past the last painted dot.
@@ -135,11 +189,12 @@ ExitCode RunPreview(const std::filesystem::path& listing)
                 ++notNamed;
         }
     };
+    painter.Feed(start);
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         const std::ptrdiff_t got = file->Read(chunk.data(), chunk.size(), problem);
         if (got < 0) {
-            Problem(listing, "cannot be read: " + OneLine(problem));
+            ProblemAt(name, "cannot be read: " + OneLine(problem));
             return BadFile;
         }
         if (got == 0)
@@ -148,18 +203,23 @@ ExitCode RunPreview(const std::filesystem::path& listing)
     }
     painter.Finish();
 
-    for (const std::string& row : dots.Rows())
-        Say(row);
+    const bool toPicture = !options.png.empty();
+    if (!toPicture) {
+        for (const std::string& row : dots.Rows())
+            Say(row);
+    }
     for (const auto& [number, why] : named)
-        ProblemAt(PathText(listing) + ":" + std::to_string(number), why);
+        ProblemAt(name + ":" + std::to_string(number), why);
     if (notNamed > 0)
-        Problem(listing, std::to_string(notNamed) + " more lines cannot be read whole");
+        ProblemAt(name, std::to_string(notNamed) + " more lines cannot be read whole");
     bool complete = named.empty();
     if (const int unpainted = dots.Unpainted(); unpainted > 0) {
-        Problem(listing, std::to_string(unpainted) + " of " + std::to_string(AcceptedWidth * AcceptedHeight) +
-                             " dots were never painted (shown as blanks)");
+        ProblemAt(name, std::to_string(unpainted) + " of " + std::to_string(AcceptedWidth * AcceptedHeight) +
+                            " dots were never painted (shown as blanks)");
         complete = false;
     }
+    if (toPicture)
+        return Show(dots.Rows(), options, complete);
     if (!StdoutIntact())
         return BadFile;
     return complete ? AllGood : BadFile;

@@ -171,6 +171,18 @@ std::optional<InputFile> InputFile::Open(const std::filesystem::path& path, std:
     return file;
 }
 
+InputFile InputFile::StandardInput()
+{
+    InputFile file;
+#ifdef _WIN32
+    _setmode(0, _O_BINARY);
+    file.fd_ = _dup(0);
+#else
+    file.fd_ = ::dup(0);
+#endif
+    return file;
+}
+
 std::ptrdiff_t InputFile::Read(char* into, std::size_t size, std::string& problem)
 {
     for (;;) {
@@ -190,12 +202,17 @@ std::optional<std::string> ReadStart(const std::filesystem::path& path, std::siz
     std::optional<InputFile> file = InputFile::Open(path, kind, problem);
     if (!file)
         return std::nullopt;
+    return ReadStart(*file, limit, problem);
+}
+
+std::optional<std::string> ReadStart(InputFile& file, std::size_t limit, std::string& problem)
+{
     constexpr std::size_t Piece = 64 * 1024;
     std::string bytes;
     while (bytes.size() < limit) {
         const std::size_t had = bytes.size();
         bytes.resize(had + std::min(Piece, limit - had));
-        const std::ptrdiff_t got = file->Read(bytes.data() + had, bytes.size() - had, problem);
+        const std::ptrdiff_t got = file.Read(bytes.data() + had, bytes.size() - had, problem);
         if (got < 0)
             return std::nullopt;
         bytes.resize(had + static_cast<std::size_t>(got));

@@ -27,6 +27,8 @@ public:
 
     static std::optional<InputFile> Open(const std::filesystem::path& path, std::string_view kind,
                                          std::string& problem);
+    // Standard input, whatever it is (a pipe, a terminal, a file), read as bytes.
+    static InputFile StandardInput();
 
     // Up to `size` bytes into `into`: the count read, 0 at the end, -1 with `problem` set.
     std::ptrdiff_t Read(char* into, std::size_t size, std::string& problem);
@@ -38,6 +40,7 @@ private:
 // At most `limit` bytes from the start of the file, or nothing with `problem` set.
 std::optional<std::string> ReadStart(const std::filesystem::path& path, std::size_t limit, std::string_view kind,
                                      std::string& problem);
+std::optional<std::string> ReadStart(InputFile& file, std::size_t limit, std::string& problem);
 
 // The operating system's words for an error number ("No such file or directory").
 std::string ErrorText(int error);

@@ -182,19 +182,27 @@ private slots:
         QTest::addColumn<bool>("programWritable");
         QTest::addColumn<bool>("startedInProc");
         QTest::addColumn<bool>("inProgramFolder");
-        QTest::newRow("own copy") << true << false << true;
-        QTest::newRow("installed copy") << false << false << false;
+        QTest::addColumn<bool>("installed");  // share/applications/quillon.desktop beside bin/
+        QTest::newRow("own copy") << true << false << true << false;
+        QTest::newRow("installed copy") << false << false << false << true;
+        // /usr/bin is root's to write to; an installed copy still starts where it was started.
+        QTest::newRow("installed copy, its folder writable") << true << false << false << true;
+        QTest::newRow("read-only copy") << false << false << false << false;
         // /proc is a volume "Driver:" leaves out; started there, it is listed all the same.
-        QTest::newRow("installed copy started in /proc") << false << true << false;
+        QTest::newRow("installed copy started in /proc") << false << true << false << true;
     }
     void startFolder()
     {
         QFETCH(bool, programWritable);
         QFETCH(bool, startedInProc);
         QFETCH(bool, inProgramFolder);
+        QFETCH(bool, installed);
         QTemporaryDir top;
         QDir dir(top.path());
         QVERIFY(dir.mkdir("bin") && dir.mkdir("work") && Share(dir.path()) && Share(dir.filePath("work")));
+        if (installed)
+            QVERIFY(dir.mkpath("share/applications") &&
+                    WriteFile(dir.filePath("share/applications/quillon.desktop"), "[Desktop Entry]\n"));
         const QString program = dir.filePath("bin");
         QVERIFY(
             QFile::setPermissions(program, programWritable ? QFile::Permissions(0x7777) : QFile::Permissions(0x5555)));

@@ -55,6 +55,8 @@ private slots:
         QTest::newRow("LF line ends") << 5u << false << "LF";
         QTest::newRow("CR line ends") << 6u << true << "CR";
         QTest::newRow("lower-case letters") << 7u << false << "lower";
+        QTest::newRow("listing on standard input") << 8u << false << "stdin";
+        QTest::newRow("bin table on standard input") << 9u << true << "stdin bin";
     }
     void showsThePicture()
     {
@@ -65,7 +67,7 @@ private slots:
         const BmpRecipe recipe = RandomPicture(seed);
         const auto lit = [&](int x, int y) { return recipe.index(x, y) == (inverse ? 1 : 0); };
         const QString listing = folder.filePath("lcd_p.txt");
-        if (form == "convert") {
+        if (form == "convert" || form == "stdin bin") {
             QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(recipe)));
             QStringList arguments{"convert", folder.filePath("p.bmp")};
             if (inverse)
@@ -82,7 +84,15 @@ private slots:
             QVERIFY(WriteFile(listing, text));
         }
 
-        const CliRun run = RunCli({"preview", listing});
+        CliCall call{{"preview", listing}};
+        if (form.startsWith("stdin")) {
+            const QString piped = form == "stdin bin" ? folder.filePath("p.bin") : listing;
+            if (piped != listing)
+                QCOMPARE(RunCli({"convert", "-f", "bin", "-o", piped, listing}).exitCode, 0);
+            call = CliCall{{"preview", "-"}};
+            call.shell = QStringLiteral("exec \"$0\" \"$@\" <'%1'").arg(piped);
+        }
+        const CliRun run = RunCli(call);
 
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);

@@ -85,6 +85,10 @@ private slots:
             << QStringList{"convert"} << QByteArray("INPUT is required") << QByteArray(" convert");
         QTest::newRow("unknown option") << QStringList{"convert", "--bogus", "p.bmp"} << QByteArray("--bogus")
                                         << QByteArray(" convert");
+        QTest::newRow("a picture named like an option")
+            << QStringList{"convert", "-x.bmp"}
+            << QByteArray("-x.bmp is not an option; a name that begins with - goes after --, as in: convert -- -x.bmp")
+            << QByteArray(" convert");
         QTest::newRow("--output for two pictures")
             << QStringList{"convert", "-o", "x.txt", "p.bmp", "q.bmp"}
             << QByteArray("--output: takes the file of exactly one input, not 2") << QByteArray(" convert");
@@ -103,8 +107,18 @@ private slots:
         QTest::newRow("label of a format without one")
             << QStringList{"convert", "--label", "logo", "p.bmp"}
             << QByteArray("--label: the listing format has no place for a label") << QByteArray(" convert");
-        QTest::newRow("label that is a register") << QStringList{"convert", "-f", "a51", "--label", "DPTR", "p.bmp"}
-                                                  << QByteArray("DPTR is no label") << QByteArray(" convert");
+        QTest::newRow("label that is a register")
+            << QStringList{"convert", "-f", "a51", "--label", "DPTR", "p.bmp"}
+            << QByteArray(
+                   "--label: \"DPTR\" is no label: letters, digits and _, not first a digit, at most 31 "
+                   "characters, no keyword or register name; DPTR_ would do")
+            << QByteArray(" convert");
+        QTest::newRow("label with a space")
+            << QStringList{"convert", "-f", "c", "--label", "my logo", "p.bmp"}
+            << QByteArray(
+                   "--label: \"my logo\" is no label: letters, digits and _, not first a digit, at most "
+                   "31 characters, no keyword or register name; my_logo would do")
+            << QByteArray(" convert");
         QTest::newRow("standard input without --output")
             << QStringList{"convert", "-"} << QByteArray("- (standard input) needs --output") << QByteArray(" convert");
         QTest::newRow("preview of two listings")

@@ -34,7 +34,7 @@ END
   for call in "$@"; do
     number=$((number + 1))
     mkdir -p "$src/$number/icons"
-    touch "$src/$number/logo.bmp" "$src/$number/Logo.BMP.bmp" "$src/$number/icons/arrow.bmp" "$src/$number/icons/logo.bmp"
+    touch "$src/$number/logo.bmp" "$src/$number/logo.png" "$src/$number/Photo.JPG" "$src/$number/Logo.BMP.bmp" "$src/$number/icons/arrow.bmp" "$src/$number/icons/logo.bmp"
     echo "add_subdirectory($number)" >>"$src/CMakeLists.txt"
     cat >"$src/$number/CMakeLists.txt" <<END
 add_custom_target(firmware_$number ALL)
@@ -47,7 +47,8 @@ END
 }
 
 # Rows: the call's arguments | what quillon-cli is called with, one call per
-# ";" (S is the row's folder, B its build folder).
+# ";" (S is the row's folder, B its build folder). Every call is also given
+# --quiet, so that a build prints only CMake's own lines.
 rows=(
   "PICTURES logo.bmp|convert -o B/lcd_logo.txt S/logo.bmp"
   "PICTURES Logo.BMP.bmp FORMAT listing|convert --format listing -o B/lcd_Logo.txt.txt S/Logo.BMP.bmp"
@@ -60,6 +61,8 @@ rows=(
   "PICTURES logo.bmp FORMAT bmp|convert --format bmp -o B/lcd_logo.bmp S/logo.bmp"
   "PICTURES icons/arrow.bmp logo.bmp OUTPUT_DIR data|convert -o B/data/lcd_arrow.txt S/icons/arrow.bmp;convert -o B/data/lcd_logo.txt S/logo.bmp"
   "PICTURES $src/11/logo.bmp OUTPUT_DIR $scratch/elsewhere|convert -o $scratch/elsewhere/lcd_logo.txt S/logo.bmp"
+  "PICTURES logo.png DITHER atkinson FIT cover|convert --fit cover --dither atkinson -o B/lcd_logo.txt S/logo.png"
+  "PICTURES Photo.JPG FORMAT c FRAME 0 FLIP h ROTATE 90 THRESHOLD 255 BACKGROUND black INVERSE|convert --format c --inverse --background black --threshold 255 --rotate 90 --flip h --frame 0 -o B/lcd_Photo.h S/Photo.JPG"
 )
 calls=()
 for row in "${rows[@]}"; do
@@ -73,6 +76,7 @@ for row in "${rows[@]}"; do
   number=$((number + 1))
   call=${row%%|*}
   expected=${row#*|}
+  expected=${expected//convert /convert --quiet }
   expected=${expected//S\//$src/$number/}
   expected=${expected//B\//$out/$number/}
   all_expected+="$expected;"
@@ -100,6 +104,9 @@ refused=(
   "PICTURES logo.bmp icons/logo.bmp|would both write"
   "FORMAT a51|no PICTURES given for firmware"
   "COLOURS 2 PICTURES logo.bmp|unexpected arguments: COLOURS;2"
+  "PICTURES logo.png FIT fill|FIT fill; quillon-cli takes contain, cover, stretch, none"
+  "PICTURES logo.png THRESHOLD 256|THRESHOLD 256; quillon-cli takes 0 to 255"
+  "PICTURES logo.png ROTATE -90|ROTATE -90; quillon-cli takes 0, 90, 180, 270"
 )
 for row in "${refused[@]}"; do
   call=${row%%|*}

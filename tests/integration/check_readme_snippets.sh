@@ -10,7 +10,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 readme=$source_dir/README.md
 mapfile -t copied < <(sed -n 's/^<!-- copied from \(.*\) -->$/\1/p' "$readme")
-for file in examples/cmake/CMakeLists.txt examples/make/Makefile; do
+for file in examples/cmake/CMakeLists.txt examples/cmake-sdcc/CMakeLists.txt examples/make/Makefile; do
   printf '%s\n' "${copied[@]}" | grep -qxF "$file" || fail "the README has no block copied from $file"
 done
 for file in "${copied[@]}"; do

@@ -16,6 +16,10 @@ for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-libera
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
+# The completion for quillon-cli works only with bash-completion installed.
+recommends=$(dpkg-deb --field "$deb" Recommends)
+grep -qw "bash-completion" <<<"$recommends" || fail "Recommends lacks bash-completion: $recommends"
+
 # Errors fail the test; warnings are shown.
 lintian --fail-on none "$deb" >"$scratch/lintian.log" 2>&1 || fail "lintian did not run: $(cat "$scratch/lintian.log")"
 grep -E '^[EW]: ' "$scratch/lintian.log" || true

@@ -34,16 +34,40 @@ offers "--help --version" quillon-cli -
 offers "--format" quillon-cli convert --fo
 offers "a51 as31" quillon-cli convert --format a
 offers "bin bmp" quillon-cli convert -f b
+offers "a51 as31 bin bmp c listing sdas" quillon-cli convert --format = ""
+offers "a51 as31" quillon-cli convert --format = a
+offers "--format=a51 --format=as31" quillon-cli convert --format=a
+offers "lcd_logo.txt" quillon-cli convert --output = lcd
 offers "lcd_logo.txt logo.bmp" quillon-cli convert ""
 offers "logo.bmp" quillon-cli convert --inverse lo
 offers "lcd_logo.txt" quillon-cli convert -o lcd
 offers "lcd_logo.txt" quillon-cli preview lc
 offers "" quillon-cli convert --label ""
+offers "cover" quillon-cli convert --fit cov
+offers "floyd-steinberg" quillon-cli preview --dither f
+offers "0 180 270 90" quillon-cli convert --rotate ""
+offers "black white" quillon-cli convert --background ""
+offers "h v" quillon-cli preview --flip ""
+offers "--png" quillon-cli preview --pn
+offers "lcd_logo.txt" quillon-cli preview --png lc
+offers "" quillon-cli convert --threshold ""
 
 # Every option offered is one the tool knows, and every format one it writes.
 help=$("$cli" convert --help)
-for option in --format --label --inverse --check --output --quiet; do
+for option in --format --label --inverse --check --output --quiet --fit --background --dither --threshold --rotate \
+    --flip --frame; do
     grep -q -- "$option" <<<"$help" || { echo "FAIL: $option is offered but not in convert --help"; failures=$((failures + 1)); }
+done
+preview_help=$("$cli" preview --help)
+for option in --inverse --png --scale --fit --background --dither --threshold --rotate --flip --frame; do
+    grep -q -- "$option" <<<"$preview_help" || { echo "FAIL: $option is offered but not in preview --help"; failures=$((failures + 1)); }
+done
+# Every choice offered is one the tool takes.
+for choice in "--fit contain" "--fit cover" "--fit stretch" "--fit none" "--background white" "--background black" \
+    "--dither none" "--dither floyd-steinberg" "--dither atkinson" "--dither bayer" "--rotate 0" "--rotate 90" \
+    "--rotate 180" "--rotate 270" "--flip h" "--flip v"; do
+    # shellcheck disable=SC2086
+    "$cli" convert $choice --help >/dev/null || { echo "FAIL: $choice is offered but refused"; failures=$((failures + 1)); }
 done
 for format in listing a51 as31 sdas c bin bmp; do
     "$cli" convert --format "$format" -o /dev/null --help >/dev/null || {

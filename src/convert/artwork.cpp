@@ -1,0 +1,368 @@
+#include "convert/artwork.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillon {
+
+namespace {
+
+constexpr int Pixels = DisplayWidth * DisplayHeight;
+
+double Decode(double encoded)
+{
+    return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
+
+// The linear value of each level, and the linear values halfway (in sRGB)
+// between neighbouring levels, where rounding turns from one to the next.
+struct Levels {
+    std::array<float, 256> linear{};
+    std::array<float, 255> boundary{};
+    std::array<float, 256> alpha{};  // 255 exactly 1, so an opaque pixel keeps its value
+    // The level at the start of each of Buckets equal steps of linear light;
+    // no step spans more than two levels, so a search from it is short.
+    static constexpr int Buckets = 4096;
+    std::array<std::uint8_t, Buckets> start{};
+    Levels()
+    {
+        for (int level = 0; level < 256; ++level)
+            alpha[level] = static_cast<float>(level) / 255.0f;
+        for (int level = 0; level < 256; ++level)
+            linear[level] = static_cast<float>(Decode(level / 255.0));
+        for (int level = 0; level < 255; ++level)
+            boundary[level] = static_cast<float>(Decode((level + 0.5) / 255.0));
+        int level = 0;
+        for (int bucket = 0; bucket < Buckets; ++bucket) {
+            while (level < 255 && static_cast<float>(bucket) / Buckets >= boundary[level])
+                ++level;
+            start[bucket] = static_cast<std::uint8_t>(level);
+        }
+    }
+};
+
+const Levels& LevelTable()
+{
+    static const Levels levels;
+    return levels;
+}
+
+// The picture's pixels that make one display pixel along one axis: from
+// `first` on, weights summing to 1.
+struct Span {
+    int first = 0;
+    std::vector<float> weights;
+};
+
+// For each of the display's `count` pixels along an axis, the spans of the
+// source's `size` pixels under it, where the picture is scaled to `scaled`
+// pixels starting at display pixel `offset`. Pixels the picture does not reach
+// get an empty span.
+std::vector<Span> SpansOf(int size, int scaled, int offset, int count)
+{
+    std::vector<Span> spans(static_cast<std::size_t>(count));
+    const double step = static_cast<double>(size) / scaled;
+    for (int at = 0; at < count; ++at) {
+        const int u = at - offset;
+        if (u < 0 || u >= scaled)
+            continue;
+        const double from = u * step;
+        const double to = (u + 1) * step;
+        Span& span = spans[static_cast<std::size_t>(at)];
+        span.first = static_cast<int>(from);
+        const int last = std::min(size, static_cast<int>(std::ceil(to)));
+        for (int i = span.first; i < last; ++i)
+            span.weights.push_back(static_cast<float>((std::min(to, i + 1.0) - std::max(from, double(i))) / step));
+    }
+    return spans;
+}
+
+// Premultiplied linear red, green, blue and alpha.
+struct Sum {
+    float red = 0, green = 0, blue = 0, alpha = 0;
+};
+
+}  // namespace
+
+std::string_view FitName(Fit fit)
+{
+    constexpr std::string_view names[] = {"contain", "cover", "stretch", "none"};
+    return names[static_cast<int>(fit)];
+}
+
+std::string_view DitherName(Dither dither)
+{
+    constexpr std::string_view names[] = {"none", "floyd-steinberg", "atkinson", "bayer"};
+    return names[static_cast<int>(dither)];
+}
+
+bool ParseFit(std::string_view name, Fit& fit)
+{
+    for (const Fit each : {Fit::Contain, Fit::Cover, Fit::Stretch, Fit::None}) {
+        if (FitName(each) == name) {
+            fit = each;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseDither(std::string_view name, Dither& dither)
+{
+    for (const Dither each : {Dither::None, Dither::FloydSteinberg, Dither::Atkinson, Dither::Bayer}) {
+        if (DitherName(each) == name) {
+            dither = each;
+            return true;
+        }
+    }
+    return false;
+}
+
+float LinearOf(std::uint8_t level)
+{
+    return LevelTable().linear[level];
+}
+
+std::uint8_t LevelOf(float linear)
+{
+    const Levels& levels = LevelTable();
+    const float clamped = std::clamp(linear, 0.0f, 1.0f);
+    int level = levels.start[std::min(Levels::Buckets - 1, static_cast<int>(clamped * Levels::Buckets))];
+    while (level < 255 && clamped >= levels.boundary[level])
+        ++level;
+    return static_cast<std::uint8_t>(level);
+}
+
+OrientedPicture Orient(const PictureImage& picture, int rotate, Flip flip)
+{
+    const std::ptrdiff_t w = picture.width;
+    const std::ptrdiff_t h = picture.height;
+    OrientedPicture view{&picture, picture.width, picture.height, 0, 1, w};
+    switch (rotate) {
+        case 90:  // view (x, y) is picture (y, h - 1 - x)
+            view = {&picture, picture.height, picture.width, (h - 1) * w, -w, 1};
+            break;
+        case 180:
+            view = {&picture, picture.width, picture.height, (h - 1) * w + w - 1, -1, -w};
+            break;
+        case 270:  // view (x, y) is picture (w - 1 - y, x)
+            view = {&picture, picture.height, picture.width, w - 1, w, -1};
+            break;
+        default:
+            break;
+    }
+    if (flip == Flip::Horizontal) {
+        view.first += (view.width - 1) * view.xStep;
+        view.xStep = -view.xStep;
+    } else if (flip == Flip::Vertical) {
+        view.first += (view.height - 1) * view.yStep;
+        view.yStep = -view.yStep;
+    }
+    return view;
+}
+
+Placement FitOnDisplay(int width, int height, Fit fit)
+{
+    Placement placement{width, height, 0, 0};
+    const double across = static_cast<double>(DisplayWidth) / width;
+    const double down = static_cast<double>(DisplayHeight) / height;
+    if (fit == Fit::Stretch) {
+        placement.width = DisplayWidth;
+        placement.height = DisplayHeight;
+    } else if (fit != Fit::None) {
+        const double scale = fit == Fit::Contain ? std::min(across, down) : std::max(across, down);
+        // The side that sets the scale fills the display exactly.
+        placement.width = scale == across ? DisplayWidth : std::max(1, static_cast<int>(std::lround(width * scale)));
+        placement.height = scale == down ? DisplayHeight : std::max(1, static_cast<int>(std::lround(height * scale)));
+    }
+    placement.left = (DisplayWidth - placement.width) / 2;
+    placement.top = (DisplayHeight - placement.height) / 2;
+    return placement;
+}
+
+LinearImage Resample(const OrientedPicture& picture, const Placement& placement, Background background)
+{
+    const Levels& levels = LevelTable();
+    const float backdrop = background == Background::White ? 1.0f : 0.0f;
+    if (placement.width == picture.width && placement.height == picture.height) {
+        // 1:1: each dot one pixel, or the background around the picture.
+        LinearImage image;
+        for (int y = 0; y < DisplayHeight; ++y) {
+            for (int x = 0; x < DisplayWidth; ++x) {
+                const int u = x - placement.left;
+                const int v = y - placement.top;
+                LinearRgb& dot = image[static_cast<std::size_t>(y * DisplayWidth + x)];
+                if (u < 0 || u >= picture.width || v < 0 || v >= picture.height) {
+                    dot = {backdrop, backdrop, backdrop};
+                    continue;
+                }
+                const std::uint8_t* pixel = picture.Pixel(u, v);
+                const float alpha = levels.alpha[pixel[3]];
+                const float behind = backdrop * (1.0f - alpha);
+                dot = {alpha * levels.linear[pixel[0]] + behind, alpha * levels.linear[pixel[1]] + behind,
+                       alpha * levels.linear[pixel[2]] + behind};
+            }
+        }
+        return image;
+    }
+    std::array<Sum, Pixels> sums{};
+    const std::vector<Span> columns = SpansOf(picture.width, placement.width, placement.left, DisplayWidth);
+    const std::vector<Span> rows = SpansOf(picture.height, placement.height, placement.top, DisplayHeight);
+
+    // One source row averaged across each display column, kept while the
+    // next display row takes the same source row.
+    std::array<Sum, DisplayWidth> across{};
+    int acrossRow = -1;
+    for (int y = 0; y < DisplayHeight; ++y) {
+        const Span& down = rows[static_cast<std::size_t>(y)];
+        for (std::size_t k = 0; k < down.weights.size(); ++k) {
+            const int row = down.first + static_cast<int>(k);
+            if (row != acrossRow) {
+                for (int x = 0; x < DisplayWidth; ++x) {
+                    const Span& span = columns[static_cast<std::size_t>(x)];
+                    Sum sum;
+                    for (std::size_t i = 0; i < span.weights.size(); ++i) {
+                        const std::uint8_t* pixel = picture.Pixel(span.first + static_cast<int>(i), row);
+                        const float alpha = span.weights[i] * levels.alpha[pixel[3]];
+                        sum.red += alpha * levels.linear[pixel[0]];
+                        sum.green += alpha * levels.linear[pixel[1]];
+                        sum.blue += alpha * levels.linear[pixel[2]];
+                        sum.alpha += alpha;
+                    }
+                    across[static_cast<std::size_t>(x)] = sum;
+                }
+                acrossRow = row;
+            }
+            const float weight = down.weights[k];
+            for (int x = 0; x < DisplayWidth; ++x) {
+                Sum& to = sums[static_cast<std::size_t>(y * DisplayWidth + x)];
+                const Sum& from = across[static_cast<std::size_t>(x)];
+                to.red += weight * from.red;
+                to.green += weight * from.green;
+                to.blue += weight * from.blue;
+                to.alpha += weight * from.alpha;
+            }
+        }
+    }
+
+    LinearImage image;
+    for (int i = 0; i < Pixels; ++i) {
+        const Sum& sum = sums[static_cast<std::size_t>(i)];
+        const float behind = backdrop * (1.0f - std::min(1.0f, sum.alpha));
+        image[static_cast<std::size_t>(i)] = {sum.red + behind, sum.green + behind, sum.blue + behind};
+    }
+    return image;
+}
+
+GreyImage Luminance(const LinearImage& image)
+{
+    GreyImage grey;
+    for (int i = 0; i < Pixels; ++i) {
+        const LinearRgb& pixel = image[static_cast<std::size_t>(i)];
+        grey[static_cast<std::size_t>(i)] = LevelOf(0.2126f * pixel.red + 0.7152f * pixel.green + 0.0722f * pixel.blue);
+    }
+    return grey;
+}
+
+DisplayImage Threshold(const GreyImage& grey, int threshold)
+{
+    DisplayImage image;
+    for (int y = 0; y < DisplayHeight; ++y) {
+        for (int x = 0; x < DisplayWidth; ++x)
+            image.SetDot(x, y, grey[static_cast<std::size_t>(y * DisplayWidth + x)] < threshold);
+    }
+    return image;
+}
+
+namespace {
+
+// Where an error-diffusion dither sends a pixel's error: to the pixel
+// (dx, dy) away, in this share.
+struct Share {
+    int dx, dy;
+    float part;
+};
+constexpr Share FloydSteinbergShares[] = {{1, 0, 7 / 16.0f}, {-1, 1, 3 / 16.0f}, {0, 1, 5 / 16.0f}, {1, 1, 1 / 16.0f}};
+// Atkinson's keeps a quarter of the error back, which keeps highlights and
+// shadows clean.
+constexpr Share AtkinsonShares[] = {{1, 0, 1 / 8.0f}, {2, 0, 1 / 8.0f}, {-1, 1, 1 / 8.0f},
+                                    {0, 1, 1 / 8.0f}, {1, 1, 1 / 8.0f}, {0, 2, 1 / 8.0f}};
+
+template <std::size_t N>
+DisplayImage Diffuse(const GreyImage& grey, const Share (&shares)[N], bool serpentine)
+{
+    std::array<float, Pixels> value;
+    for (int i = 0; i < Pixels; ++i)
+        value[static_cast<std::size_t>(i)] = grey[static_cast<std::size_t>(i)];
+    DisplayImage image;
+    for (int y = 0; y < DisplayHeight; ++y) {
+        // Every other row right to left keeps the error from drifting one way.
+        const bool back = serpentine && y % 2 == 1;
+        for (int step = 0; step < DisplayWidth; ++step) {
+            const int x = back ? DisplayWidth - 1 - step : step;
+            const float level = value[static_cast<std::size_t>(y * DisplayWidth + x)];
+            const bool lit = level < 127.5f;
+            image.SetDot(x, y, lit);
+            const float error = level - (lit ? 0.0f : 255.0f);
+            for (const Share& share : shares) {
+                const int tx = x + (back ? -share.dx : share.dx);
+                const int ty = y + share.dy;
+                if (tx >= 0 && tx < DisplayWidth && ty < DisplayHeight)
+                    value[static_cast<std::size_t>(ty * DisplayWidth + tx)] += error * share.part;
+            }
+        }
+    }
+    return image;
+}
+
+DisplayImage Ordered(const GreyImage& grey)
+{
+    // The 8 x 8 Bayer matrix: each of 0..63 once, neighbours far apart.
+    constexpr int Matrix[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+                                  {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+                                  {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+                                  {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
+    DisplayImage image;
+    for (int y = 0; y < DisplayHeight; ++y) {
+        for (int x = 0; x < DisplayWidth; ++x) {
+            // Thresholds spread evenly over 0..255, none at either end.
+            const float threshold = (Matrix[y % 8][x % 8] + 0.5f) * (255.0f / 64);
+            image.SetDot(x, y, grey[static_cast<std::size_t>(y * DisplayWidth + x)] < threshold);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+DisplayImage DitherGrey(const GreyImage& grey, Dither dither)
+{
+    switch (dither) {
+        case Dither::FloydSteinberg:
+            return Diffuse(grey, FloydSteinbergShares, true);
+        case Dither::Atkinson:
+            return Diffuse(grey, AtkinsonShares, false);
+        case Dither::Bayer:
+            return Ordered(grey);
+        case Dither::None:
+            break;
+    }
+    return Threshold(grey, 128);
+}
+
+DisplayImage ConvertArtwork(const PictureImage& picture, const ArtworkOptions& options)
+{
+    const OrientedPicture view = Orient(picture, options.rotate, options.flip);
+    const GreyImage grey =
+        Luminance(Resample(view, FitOnDisplay(view.width, view.height, options.fit), options.background));
+    DisplayImage image =
+        options.dither == Dither::None ? Threshold(grey, options.threshold) : DitherGrey(grey, options.dither);
+    if (options.inverse) {
+        for (std::size_t i = 0; i < DisplayBytes; ++i)
+            image.SetByte(i, static_cast<std::uint8_t>(~image.Byte(i)));
+    }
+    return image;
+}
+
+}  // namespace quillon
