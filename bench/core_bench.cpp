@@ -32,9 +32,9 @@ const QByteArray& AcceptedFile()
     return file;
 }
 
-SharedState CountedState()
+ScanState CountedState()
 {
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = AcceptedWidth;
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);
@@ -54,7 +54,7 @@ public:
 
 std::string Listing(const MonoPicture& picture)
 {
-    SharedState state = CountedState();
+    ScanState state = CountedState();
     return WriteListing(state, ColourOf(picture.table[0]), [&picture](int x, int y) { return picture.Pixel(x, y); });
 }
 
@@ -123,7 +123,7 @@ BENCHMARK(DecodeOneLine);
 
 // A whole listing read back: line splitting, decoding and the dot walk, as
 // the tool reads a file (in pieces of any size), onto a surface it knows.
-void ReadBack(const std::string& text, SharedState& state, DotArray& dots)
+void ReadBack(const std::string& text, ScanState& state, DotArray& dots)
 {
     dots.Erase();
     DrawPosition position;
@@ -135,7 +135,7 @@ void ReadBack(const std::string& text, SharedState& state, DotArray& dots)
 void DecodeAndWalk(benchmark::State& run)
 {
     const std::string text = Listing(ReadPicture(Bytes(AcceptedFile())).picture);
-    SharedState state = CountedState();
+    ScanState state = CountedState();
     DotArray dots;
     for (auto _ : run) {
         ReadBack(text, state, dots);
@@ -148,7 +148,7 @@ BENCHMARK(DecodeAndWalk);
 void DecodeAndWalkAnySurface(benchmark::State& run)
 {
     const std::string text = Listing(ReadPicture(Bytes(AcceptedFile())).picture);
-    SharedState state = CountedState();
+    ScanState state = CountedState();
     DotArray dots;
     for (auto _ : run) {
         DrawPosition position;
@@ -162,7 +162,7 @@ BENCHMARK(DecodeAndWalkAnySurface);
 void WriterReaderRoundTrip(benchmark::State& run)
 {
     const MonoPicture picture = ReadPicture(Bytes(AcceptedFile())).picture;
-    SharedState state = CountedState();
+    ScanState state = CountedState();
     DotArray dots;
     for (auto _ : run) {
         const std::string text = Listing(picture);
@@ -180,7 +180,7 @@ void ToolRoundTrip(benchmark::State& run)
     const ReadResult read =
         ReadPictureImage(std::string_view(file.constData(), static_cast<std::size_t>(file.size())), false);
     const Format& listing = *FindFormat("listing");
-    SharedState state = CountedState();
+    ScanState state = CountedState();
     DotArray dots;
     for (auto _ : run) {
         const std::string text = listing.write(read.image, {});

@@ -49,7 +49,7 @@ public:
 
 // The walk as plainly as it can be written: one dot at a time, every step
 // through the position's guarded fields.
-void RowByRowWalk(SharedState& state, DrawPosition& position, std::string_view bits, DotSurface& surface)
+void RowByRowWalk(ScanState& state, DrawPosition& position, std::string_view bits, DotSurface& surface)
 {
     std::size_t next = 0;  // the next group's first character
     for (;;) {
@@ -94,7 +94,7 @@ bool SamePlace(const DrawPosition& a, const DrawPosition& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = Width;
     state.InfoHeader.biHeight = Height;
     CountPagesAndBlocks(state);
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DrawPosition linesPosition;
     CheckedSurface plain;
     DrawPosition plainPosition;
-    SharedState plainState = state;
+    ScanState plainState = state;
     std::string line;
     const auto paint = [&] {
         if (const auto bits = DecodeLine(line)) {

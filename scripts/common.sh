@@ -7,8 +7,8 @@ QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg
 # pre-commit hook's test pre-commit and git, the format tests assemble and
 # compile with the toolchains (sdcc brings sdas8051 and sdld), the display
 # drivers run in the 8051 simulator s51 (sdcc-ucsim), the example projects
-# are built with Ninja as well as make, and the picture tests are drawn with
-# ImageMagick.
+# are built with Ninja as well as make, and the picture tests are made and
+# checked with ImageMagick.
 QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim ninja-build imagemagick)
 
 missing_packages() {

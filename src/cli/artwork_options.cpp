@@ -1,6 +1,7 @@
 #include "cli/artwork_options.h"
 
 #include "cli/messages.h"
+#include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 
 #include <cstdint>
@@ -71,15 +72,8 @@ std::optional<DisplayImage> PictureDots(std::string_view bytes, std::string_view
 {
     const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     const PictureRead read = ReadPicture(data);
-    if (read.outcome == PictureRead::Outcome::Accepted && options.frame == 0) {
-        const RgbValue lit = ColourOf(read.colourTable[inverse ? 1 : 0]);
-        DisplayImage image;
-        for (int y = 0; y < DisplayHeight; ++y) {
-            for (int x = 0; x < DisplayWidth; ++x)
-                image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
-        }
-        return image;
-    }
+    if (read.outcome == PictureRead::Outcome::Accepted && options.frame == 0)
+        return DisplayOf(read.picture, inverse);
     if (!LooksLikePicture(bytes)) {
         ProblemAt(name, "is neither a picture nor a table in a format quillon-cli reads (see --help)");
         return std::nullopt;

@@ -49,9 +49,30 @@ struct Input {
 // The display image of one input, or nothing after naming its problem on
 // stderr. A file in one of the table formats is read as that format; anything
 // else is read as a picture.
+// What a picture too large to read is told by, once its first bytes show it.
+void TooLarge(const std::filesystem::path& input)
+{
+    ProblemAt(InputName(input),
+              "is larger than " + std::to_string(ReadLimit >> 20) + " MiB, more than quillon-cli reads of a picture");
+}
+
+bool IsLargePicture(const std::string& bytes)
+{
+    return LooksLikePicture(bytes) && !bytes.starts_with("BM");  // a BMP is read ReadLimit far, as the window does
+}
+
 std::optional<Input> ReadImage(const std::filesystem::path& input, const ConvertOptions& options)
 {
     std::string problem;
+    std::error_code error;
+    // A large file's first bytes tell a picture without holding the rest.
+    if (!IsStandardInput(input) && std::filesystem::file_size(input, error) > ReadLimit && !error) {
+        const std::optional<std::string> head = files::ReadStart(input, 16, "a picture file", problem);
+        if (head && IsLargePicture(*head)) {
+            TooLarge(input);
+            return std::nullopt;
+        }
+    }
     std::optional<std::string> bytes = ReadInput(input, problem);
     if (!bytes) {
         ProblemAt(InputName(input), "cannot be read: " + OneLine(problem));
@@ -72,12 +93,11 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, const Convert
         return Input{read.image, false};
     }
     if (bytes->size() > ReadLimit) {
-        if (LooksLikePicture(*bytes) && bytes->substr(0, 2) != "BM") {
-            ProblemAt(InputName(input), "is larger than " + std::to_string(ReadLimit >> 20) +
-                                            " MiB, more than quillon-cli reads of a picture");
+        if (IsLargePicture(*bytes)) {
+            TooLarge(input);
             return std::nullopt;
         }
-        bytes->resize(ReadLimit);  // a BMP is read this far, as the window reads it
+        bytes->resize(ReadLimit);
     }
     const std::optional<DisplayImage> dots = PictureDots(*bytes, InputName(input), options.picture, options.inverse);
     if (!dots)

@@ -106,6 +106,14 @@ ExitCode ShowImage(const DisplayImage& image, const PreviewOptions& options)
     return Show(rows, options, true);
 }
 
+// As convert answers --inverse with a table.
+ExitCode RefuseInverse(std::string_view name, std::string_view format)
+{
+    ProblemAt(name,
+              "--inverse picks a picture's colour; this is a table (" + std::string(format) + "), nothing to pick");
+    return BadFile;
+}
+
 // A table in a format other than the listing, read whole as convert reads it,
 // or a picture, converted as convert converts it: its dots, or nothing when it
 // is a listing (or nothing known) and the window's reader is to show it. A DB
@@ -120,6 +128,8 @@ std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_v
     }
     if (!format || format->name == "listing")
         return std::nullopt;
+    if (options.inverse)
+        return RefuseInverse(name, format->name);
     const ReadResult read = format->read(bytes);
     if (!read.Ok()) {
         if (format->name == "a51")
@@ -166,8 +176,11 @@ ExitCode RunPreview(const PreviewOptions& options)
             return *shown;
     }
 
+    if (options.inverse)
+        return RefuseInverse(name, "listing");
+
     // The counts a conversion of an accepted picture leaves for the walk.
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = AcceptedWidth;
     state.InfoHeader.biHeight = AcceptedHeight;
     CountPagesAndBlocks(state);

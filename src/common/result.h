@@ -15,7 +15,7 @@ struct Failure {
 template <typename T>
 class Result {
 public:
-    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}   // NOLINT: a value is a result
+    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}            // NOLINT: a value is a result
     Result(Failure failure) : state_(std::in_place_index<1>, std::move(failure)) {}  // NOLINT: so is a failure
 
     bool Ok() const { return state_.index() == 0; }

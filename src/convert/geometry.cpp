@@ -16,7 +16,7 @@ std::int64_t CoveringCount(std::int32_t length, int unit)
 
 }  // namespace
 
-void CountPagesAndBlocks(SharedState& state)
+void CountPagesAndBlocks(ScanState& state)
 {
     state.PageCount = Guard32(CoveringCount(state.InfoHeader.biHeight, Page));
     state.BlockCount = CoveringCount(state.InfoHeader.biWidth, ColumnBlock);

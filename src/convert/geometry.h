@@ -2,24 +2,38 @@
 // column of a page with bit 0 at the page's top row.
 #pragma once
 
-#include "app/shared_state.h"
+#include "common/guarded.h"
+#include "intake/bmp_records.h"
 
 namespace quillon {
 
 inline constexpr int ColumnBlock = 61;
 inline constexpr int Page = 8;
 
+// What the writer's and the preview's walks work on: the picture's info
+// header (its width and height), the scan window of the block and page being
+// walked (inclusive bounds) and the picture's page and block counts.
+struct ScanState {
+    BITMAPINFOHEADER InfoHeader;
+    std::int32_t ColStart = 0;
+    Int16 ColEnd;
+    std::int32_t RowStart = 0;
+    Int16 RowEnd;
+    std::int32_t PageCount = 0;
+    Int16 BlockCount;
+};
+
 // PageCount and BlockCount from the picture's height and width, each rounded up.
-void CountPagesAndBlocks(SharedState& state);
+void CountPagesAndBlocks(ScanState& state);
 
 // Point the scan window at block `block` / page `page` (both counted from 1).
-inline void EnterBlock(SharedState& state, std::int64_t block)
+inline void EnterBlock(ScanState& state, std::int64_t block)
 {
     state.ColStart = Guard32(ColumnBlock * block - ColumnBlock);
     state.ColEnd = std::int64_t{state.ColStart} + ColumnBlock - 1;
 }
 
-inline void EnterPage(SharedState& state, std::int64_t page)
+inline void EnterPage(ScanState& state, std::int64_t page)
 {
     state.RowStart = Guard32(Page * page - Page);
     state.RowEnd = std::int64_t{state.RowStart} + Page - 1;

@@ -93,13 +93,18 @@ ReadResult ReadPictureImage(std::string_view bytes, bool inverse)
         case PictureRead::Outcome::Accepted:
             break;
     }
-    const RgbValue lit = ColourOf(read.picture.table[inverse ? 1 : 0]);
+    return {DisplayOf(read.picture, inverse), {}};
+}
+
+DisplayImage DisplayOf(const MonoPicture& picture, bool inverse)
+{
+    const RgbValue lit = ColourOf(picture.table[inverse ? 1 : 0]);
     DisplayImage image;
     for (int y = 0; y < DisplayHeight; ++y) {
         for (int x = 0; x < DisplayWidth; ++x)
-            image.SetDot(x, y, read.picture.Pixel(x, y) == lit);
+            image.SetDot(x, y, picture.Pixel(x, y) == lit);
     }
-    return {image, {}};
+    return image;
 }
 
 ReadResult ReadBmp(std::string_view bytes)

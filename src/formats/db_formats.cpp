@@ -1,6 +1,5 @@
 // The assembler formats: the window's listing, a51, as31 and sdas. One reader
 // takes them all, as tolerant as the assemblers are.
-#include "convert/listing_writer.h"
 #include "formats/formats.h"
 #include "formats/text_tools.h"
 
@@ -98,10 +97,32 @@ bool IsListingLine(std::string_view line)
     return true;
 }
 
+constexpr char ListingPrefix[] = "        DB ";
+constexpr std::size_t ListingPrefixLength = 11;
+
+// Each byte's item as the listing writes it: two upper-case hexadecimal
+// digits, "H,".
+struct HexItemTable {
+    char items[256][4];
+};
+constexpr HexItemTable MakeHexItems()
+{
+    constexpr char Digits[] = "0123456789ABCDEF";
+    HexItemTable table{};
+    for (int value = 0; value < 256; ++value) {
+        table.items[value][0] = Digits[value / 16];
+        table.items[value][1] = Digits[value % 16];
+        table.items[value][2] = 'H';
+        table.items[value][3] = ',';
+    }
+    return table;
+}
+constexpr HexItemTable HexItems = MakeHexItems();
+
 }  // namespace
 
-// The window's own line shape, built straight into a line buffer from its
-// item table rather than item by item: this is the tool's default output.
+// The window's listing, the tool's default output: each line built straight
+// into a line buffer from the item table rather than item by item.
 std::string WriteListingFormat(const DisplayImage& image, const WriteOptions&)
 {
     std::string text;
@@ -115,7 +136,7 @@ std::string WriteListingFormat(const DisplayImage& image, const WriteOptions&)
             const std::size_t count = first + 8 <= 244 ? 8 : 244 - first;
             char* item = line + ListingPrefixLength;
             for (std::size_t k = 0; k < count; ++k, item += 4)
-                std::memcpy(item, detail::HexItems.items[image.Byte(block * 244 + first + k)], 4);
+                std::memcpy(item, HexItems.items[image.Byte(block * 244 + first + k)], 4);
             item[-1] = ';';
             std::memcpy(item, LineEnd.data(), 2);
             text.append(line, static_cast<std::size_t>(item + 2 - line));

@@ -2,7 +2,7 @@
 // and decides whether the tool accepts it.
 #pragma once
 
-#include "app/shared_state.h"
+#include "intake/bmp_records.h"
 
 #include <array>
 #include <cstdint>

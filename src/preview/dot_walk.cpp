@@ -2,7 +2,7 @@
 
 namespace quillon {
 
-void DrawBits(SharedState& state, DrawPosition& position, std::string_view bits, DotSurface& surface)
+void DrawBits(ScanState& state, DrawPosition& position, std::string_view bits, DotSurface& surface)
 {
     WalkBits(state, position, bits, surface);
 }

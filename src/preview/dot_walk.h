@@ -2,7 +2,6 @@
 // order the writer took them, carrying its position from one line to the next.
 #pragma once
 
-#include "app/shared_state.h"
 #include "convert/geometry.h"
 
 #include <cstddef>
@@ -30,7 +29,7 @@ struct DrawPosition {
 };
 
 // True once every block has been painted: further lines change nothing.
-inline bool WalkComplete(const SharedState& state, const DrawPosition& position)
+inline bool WalkComplete(const ScanState& state, const DrawPosition& position)
 {
     return position.DrawBlock > state.BlockCount;
 }
@@ -41,7 +40,7 @@ namespace detail {
 // column and row in locals while painting, since every dot stored through the
 // surface could otherwise be the position's own fields to the compiler.
 template <typename PaintColumn>
-void WalkColumns(SharedState& state, DrawPosition& position, std::size_t groups, PaintColumn&& paint)
+void WalkColumns(ScanState& state, DrawPosition& position, std::size_t groups, PaintColumn&& paint)
 {
     std::size_t group = 0;
     for (;;) {
@@ -86,7 +85,7 @@ void WalkColumns(SharedState& state, DrawPosition& position, std::size_t groups,
 // "1" leaves its dot unpainted. Stopping only between columns, it paints a
 // string in pieces of whole groups of 8 exactly as it paints the string whole.
 template <typename Surface>
-void WalkBits(SharedState& state, DrawPosition& position, std::string_view bits, Surface& surface)
+void WalkBits(ScanState& state, DrawPosition& position, std::string_view bits, Surface& surface)
 {
     detail::WalkColumns(state, position, bits.size() / Page, [&](std::size_t group, std::int32_t x, std::int32_t top) {
         const char* const topBit = bits.data() + group * Page + Page - 1;
@@ -101,7 +100,7 @@ void WalkBits(SharedState& state, DrawPosition& position, std::string_view bits,
 // The same walk for bits already packed into bytes, bit 0 on the page's top
 // row: what WalkBits paints for each byte's 8 binary digits.
 template <typename Surface, typename ByteAt>
-void WalkBytes(SharedState& state, DrawPosition& position, std::size_t count, ByteAt&& byteAt, Surface& surface)
+void WalkBytes(ScanState& state, DrawPosition& position, std::size_t count, ByteAt&& byteAt, Surface& surface)
 {
     detail::WalkColumns(state, position, count, [&](std::size_t group, std::int32_t x, std::int32_t top) {
         // Asked which bits are clear, the compiler turns a "0" bit's colour
@@ -113,6 +112,6 @@ void WalkBytes(SharedState& state, DrawPosition& position, std::size_t count, By
 }
 
 // The walk onto any DotSurface.
-void DrawBits(SharedState& state, DrawPosition& position, std::string_view bits, DotSurface& surface);
+void DrawBits(ScanState& state, DrawPosition& position, std::string_view bits, DotSurface& surface);
 
 }  // namespace quillon

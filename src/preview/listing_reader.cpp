@@ -39,7 +39,7 @@ std::optional<std::string> DecodeLine(std::string_view line)
     return binary;
 }
 
-void ReadListingText(std::string_view text, SharedState& state, DrawPosition& position, DotSurface& surface)
+void ReadListingText(std::string_view text, ScanState& state, DrawPosition& position, DotSurface& surface)
 {
     surface.Erase();
     position = DrawPosition{};
@@ -48,7 +48,7 @@ void ReadListingText(std::string_view text, SharedState& state, DrawPosition& po
     painter.Finish();
 }
 
-std::string ReadListing(const std::filesystem::path& path, SharedState& state, DrawPosition& position,
+std::string ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
                         DotSurface& surface)
 {
     surface.Erase();

@@ -73,7 +73,7 @@ constexpr int HexValue(char c)
 template <typename Surface>
 class ListingPainter {
 public:
-    ListingPainter(SharedState& state, DrawPosition& position, Surface& surface)
+    ListingPainter(ScanState& state, DrawPosition& position, Surface& surface)
         : state_(state), position_(position), surface_(surface)
     {
     }
@@ -261,7 +261,7 @@ private:
         facts_ = LineFacts{facts_.number};
     }
 
-    SharedState& state_;
+    ScanState& state_;
     DrawPosition& position_;
     Surface& surface_;
     std::string bits_;
@@ -277,12 +277,12 @@ private:
 
 // Erases the surface, puts the position on the first dot and paints every
 // line of `text`.
-void ReadListingText(std::string_view text, SharedState& state, DrawPosition& position, DotSurface& surface);
+void ReadListingText(std::string_view text, ScanState& state, DrawPosition& position, DotSurface& surface);
 
 // The same for the listing file at `path`, read in pieces until its end or
 // until the last block is painted. Returns an empty string, or the reason the
 // file could not be read; then the surface is left erased.
-std::string ReadListing(const std::filesystem::path& path, SharedState& state, DrawPosition& position,
+std::string ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
                         DotSurface& surface);
 
 }  // namespace quillon

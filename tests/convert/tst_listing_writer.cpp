@@ -21,9 +21,9 @@ namespace {
 constexpr RgbValue Lit = Rgb(1, 2, 3);
 constexpr RgbValue Dark = Rgb(250, 250, 250);
 
-SharedState Accepted()
+ScanState Accepted()
 {
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = 122;
     state.InfoHeader.biHeight = 32;
     state.InfoHeader.biBitCount = 1;
@@ -33,7 +33,7 @@ SharedState Accepted()
 
 QByteArray Write(const std::function<bool(int, int)>& lit, std::vector<int>* shown = nullptr)
 {
-    SharedState state = Accepted();
+    ScanState state = Accepted();
     const std::string text = WriteListing(
         state, Lit, [&](int x, int y) { return lit(x, y) ? Lit : Dark; },
         [&](int percent) {
@@ -71,7 +71,7 @@ private slots:
     {
         QFETCH(int, width);
         QFETCH(int, height);
-        SharedState state;
+        ScanState state;
         state.InfoHeader.biWidth = width;
         state.InfoHeader.biHeight = height;
         CountPagesAndBlocks(state);
@@ -164,7 +164,7 @@ private slots:
 
     void onlyExactColourIsLit()
     {
-        SharedState state = Accepted();
+        ScanState state = Accepted();
         const std::string text =
             WriteListing(state, Lit, [](int x, int) { return x == 0   ? Lit
                                                              : x == 1 ? Lit + 1
@@ -174,7 +174,7 @@ private slots:
 
     void scanWindowLeftOnLastBlockAndPage()
     {
-        SharedState state = Accepted();
+        ScanState state = Accepted();
         WriteListing(state, Lit, [](int, int) { return Dark; }, {});
         QCOMPARE(state.ColStart, 61);
         QCOMPARE(std::int32_t{state.ColEnd}, 121);
@@ -194,7 +194,7 @@ private slots:
     void progressCountsAtPixels()
     {
         // Which pixel counts each caption appears at: every 39th, up to 3900.
-        SharedState state = Accepted();
+        ScanState state = Accepted();
         int pixels = 0;
         std::vector<int> at;
         WriteListing(
@@ -230,7 +230,7 @@ private slots:
 
     void tinyPictureHasNoProgressStep()
     {
-        SharedState state;
+        ScanState state;
         state.InfoHeader.biWidth = 5;
         state.InfoHeader.biHeight = 8;
         CountPagesAndBlocks(state);
@@ -238,9 +238,12 @@ private slots:
         const std::string text = WriteListing(
             state, Lit, [](int, int) { return Lit; }, [&](int) { ++shown; });
         QCOMPARE(shown, 0);  // 40 pixels: the step rounds to 0 and never counts
+        // The walk covers one block's first page, 61 columns: the display's
+        // first 61 bytes; the listing is the display's whole.
         const QByteArrayList lines = Lines(QByteArray::fromStdString(text));
-        QCOMPARE(lines.size(), 8);  // one block of 61 columns: 7 full lines and 5 items
-        QCOMPARE(lines.last(), QByteArray("        DB FFH,FFH,FFH,FFH,FFH;"));
+        QCOMPARE(lines.size(), 63);
+        QCOMPARE(lines[6], QByteArray("        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;"));
+        QCOMPARE(lines[7], QByteArray("        DB FFH,FFH,FFH,FFH,FFH,00H,00H,00H;"));
     }
 
     void saveReplacesWholeFile()

@@ -162,7 +162,7 @@ private slots:
 
         const PictureRead window = ReadPicture(std::span(reinterpret_cast<const std::uint8_t*>(picture.constData()),
                                                          static_cast<std::size_t>(picture.size())));
-        SharedState state;
+        ScanState state;
         state.InfoHeader = window.infoHeader;
         CountPagesAndBlocks(state);
         const RgbValue on = ColourOf(window.colourTable[inverse ? 1 : 0]);

@@ -23,9 +23,9 @@ namespace {
 constexpr RgbValue Green = Rgb(0, 128, 0);
 constexpr RgbValue Black = Rgb(0, 0, 0);
 
-SharedState Counted()
+ScanState Counted()
 {
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = 122;
     state.InfoHeader.biHeight = 32;
     CountPagesAndBlocks(state);
@@ -35,7 +35,7 @@ SharedState Counted()
 struct Shown {
     DotCanvas canvas;
     DrawPosition position;
-    SharedState state = Counted();
+    ScanState state = Counted();
     qint64 milliseconds = 0;
 };
 

@@ -18,9 +18,9 @@ namespace {
 constexpr RgbValue Green = Rgb(0, 128, 0);
 constexpr RgbValue Black = 0;
 
-SharedState Counted()
+ScanState Counted()
 {
-    SharedState state;
+    ScanState state;
     state.InfoHeader.biWidth = 122;
     state.InfoHeader.biHeight = 32;
     CountPagesAndBlocks(state);
@@ -45,7 +45,7 @@ QByteArray ListingOf(const std::vector<int>& bytes)
     return out;
 }
 
-DotCanvas Show(const QByteArray& listing, SharedState state = Counted())
+DotCanvas Show(const QByteArray& listing, ScanState state = Counted())
 {
     DotCanvas canvas;
     DrawPosition position;
@@ -170,7 +170,7 @@ private slots:
     void partialGroupsAreDropped()
     {
         // 12 characters paint one column; the next line starts at the next column.
-        SharedState state = Counted();
+        ScanState state = Counted();
         DrawPosition position;
         DotCanvas canvas;
         DrawBits(state, position, "100000001111", canvas);
@@ -184,7 +184,7 @@ private slots:
 
     void otherCharactersLeaveDotsUnpainted()
     {
-        SharedState state = Counted();
+        ScanState state = Counted();
         DrawPosition position;
         DotCanvas canvas;
         DrawBits(state, position, "0G0H0001", canvas);
@@ -197,7 +197,7 @@ private slots:
 
     void walkEndsPastLastBlock()
     {
-        SharedState state = Counted();
+        ScanState state = Counted();
         DrawPosition position;
         DotCanvas canvas;
         DrawBits(state, position, std::string(3904, '1'), canvas);
@@ -254,7 +254,7 @@ private slots:
     {
         QFETCH(QByteArray, text);
         const auto read = [&](std::size_t piece, std::vector<LineFacts>& facts, DrawPosition& position) {
-            SharedState state = Counted();
+            ScanState state = Counted();
             DotCanvas canvas;
             ListingPainter painter(state, position, canvas);
             painter.onLine = [&](const LineFacts& line) { facts.push_back(line); };
@@ -294,7 +294,7 @@ private slots:
     void rowCounterPastItsRangeRefused()
     {
         QFETCH(int, piece);
-        SharedState state;
+        ScanState state;
         state.InfoHeader.biWidth = 122;
         state.InfoHeader.biHeight = 32768;
         CountPagesAndBlocks(state);
@@ -323,7 +323,7 @@ private slots:
     {
         for (unsigned seed = 11; seed <= 14; ++seed) {
             const BmpRecipe recipe = RandomPicture(seed);
-            SharedState state = Counted();
+            ScanState state = Counted();
             const std::string listing =
                 WriteListing(state, 1, [&](int x, int y) { return recipe.index(x, y) == 1 ? 1 : 0; }, {});
             const DotCanvas canvas = Show(QByteArray::fromStdString(listing), state);
@@ -337,7 +337,7 @@ private slots:
     void missingFileNamed()
     {
         QTemporaryDir dir;
-        SharedState state = Counted();
+        ScanState state = Counted();
         DrawPosition position;
         DotCanvas canvas;
         QVERIFY(!ReadListing(FilePath(dir.filePath("lcd_gone.txt")), state, position, canvas).empty());
