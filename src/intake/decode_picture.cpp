@@ -25,21 +25,6 @@ bool IsPnm(std::span<const std::uint8_t> bytes)
 
 }  // namespace
 
-#ifdef QUILLON_NO_CODEC_LIBRARIES
-Result<PictureImage> DecodePng(std::span<const std::uint8_t>)
-{
-    return Failure{"this build reads no PNG"};
-}
-Result<PictureImage> DecodeGif(std::span<const std::uint8_t>, int)
-{
-    return Failure{"this build reads no GIF"};
-}
-Result<PictureImage> DecodeJpeg(std::span<const std::uint8_t>)
-{
-    return Failure{"this build reads no JPEG"};
-}
-#endif
-
 std::optional<Failure> CheckPictureSize(std::uint64_t width, std::uint64_t height)
 {
     const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";

@@ -2,9 +2,7 @@
 
 #include "preview/dot_walk.h"
 
-#ifndef QUILLON_NO_CODEC_LIBRARIES
 #include <spng.h>
-#endif
 
 #include <cstdlib>
 #include <memory>
@@ -12,12 +10,6 @@
 
 namespace quillon {
 
-#ifdef QUILLON_NO_CODEC_LIBRARIES
-Result<std::string> DotsPng(const DotPaints&, int)
-{
-    return Failure{"this build writes no PNG"};
-}
-#else
 Result<std::string> DotsPng(const DotPaints& dots, int scale)
 {
     if (scale < 1 || scale > MaxDotScale)
@@ -65,6 +57,5 @@ Result<std::string> DotsPng(const DotPaints& dots, int scale)
         return Failure{std::string("the PNG picture cannot be made: ") + spng_strerror(error)};
     return std::string(static_cast<const char*>(bytes.get()), size);
 }
-#endif
 
 }  // namespace quillon
