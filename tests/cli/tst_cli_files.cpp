@@ -332,7 +332,8 @@ private slots:
     }
 
     // A signal at any moment of a replacement: the earlier listing is whole,
-    // old or new, and no temporary file is left (after SIGKILL, at most one).
+    // old or new, and no temporary file is left (after SIGKILL, at most those
+    // written). A batch writes and syncs every file, then renames them.
     void signalLeavesNothingBehind_data()
     {
         QTest::addColumn<QString>("fault");
@@ -344,9 +345,12 @@ private slots:
             QTest::addRow("%s before it takes the listing's place", signal)
                 << QStringLiteral("rename:1:") + signal << 0;
             QTest::addRow("%s after it took the listing's place", signal) << QStringLiteral("renamed:1:") + signal << 1;
-            QTest::addRow("%s in the third picture of a batch", signal) << QStringLiteral("write:3:") + signal << 2;
+            QTest::addRow("%s in the third picture of a batch", signal) << QStringLiteral("write:3:") + signal << 0;
+            QTest::addRow("%s after a batch's syncs, before its renames", signal)
+                << QStringLiteral("fsync:4:") + signal << 0;
+            QTest::addRow("%s between a batch's renames", signal) << QStringLiteral("renamed:2:") + signal << 2;
         }
-        QTest::newRow("KILL after the temporary file is written") << "write:2:KILL" << 1;
+        QTest::newRow("KILL after the second temporary file is written") << "write:2:KILL" << 0;
     }
     void signalLeavesNothingBehind()
     {
@@ -372,12 +376,42 @@ private slots:
         QVERIFY(run.killed);
         const QStringList left = Temporaries(folder.path());
         if (fault.endsWith("KILL"))
-            QVERIFY2(left.size() <= 1, qPrintable(left.join(' ')));
+            QVERIFY2(left.size() <= 2, qPrintable(left.join(' ')));
         else
             QCOMPARE(left, QStringList());
         for (int k = 0; k < 4; ++k)
             QCOMPARE(FileBytes(folder.filePath(QStringLiteral("lcd_p%1.txt").arg(k))),
                      k < replaced ? Listing(10 + k) : earlier);
+    }
+
+    // Past a file-size limit (ulimit -f 1: 512 bytes) the write fails: no
+    // temporary file, the earlier file kept, one line naming it, exit 2.
+    void fileSizeLimit_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("beside the picture") << QStringList() << "lcd_p.txt";
+        QTest::newRow("--output") << QStringList{"-o", "out.txt"} << "out.txt";
+    }
+    void fileSizeLimit()
+    {
+        QUILLON_SKIP_ON_WINDOWS("a POSIX resource limit");
+        QFETCH(QStringList, options);
+        QFETCH(QString, written);
+        QTemporaryDir folder;
+        QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(RandomPicture(3))));
+        const QByteArray earlier = "        DB 00H;\r\n";
+        QVERIFY(WriteFile(folder.filePath(written), earlier));
+
+        CliCall call{QStringList{"convert"} + options + QStringList{"p.bmp"}, folder.path()};
+        call.shell = QStringLiteral("ulimit -f 1; exec \"$0\" \"$@\"");
+        const CliRun run = RunCli(call);
+        QVERIFY(!run.killed);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.ErrLines(),
+                 QByteArrayList{"quillon-cli: " + written.toUtf8() + ": cannot be written: File too large"});
+        QCOMPARE(FolderEntries(folder.path()), (QStringList{written, "p.bmp"}));
+        QCOMPARE(FileBytes(folder.filePath(written)), earlier);
     }
 
     // Names that are not valid UTF-8 are the bytes they are, in and out.
