@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <random>
 #include <set>
 #include <utility>
@@ -305,17 +306,33 @@ std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>>
                 problems[k] = step(replacement);
         }
     };
-    // Every file's writing started first, so that the disk takes them
-    // together and the first fsync's journal commit carries them all.
-    each([](PosixReplacement& replacement) {
-        if (!replacement.temporary_.empty())
-            ::sync_file_range(replacement.fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // The files on each file system reach its disk together: one syncfs for
+    // all of them (one flush of the disk's cache, where an fsync each would
+    // flush it again for every file), or an fsync for a file alone there.
+    // syncfs reports any write of the file system that failed since the first
+    // of them was opened.
+    std::map<dev_t, std::vector<PosixReplacement*>> systems;
+    each([&](PosixReplacement& replacement) {
+        struct stat info {};
+        if (replacement.temporary_.empty())  // a pipe or device: closed, done
+            return replacement.Commit(Replacement::FolderSync::Later);
+        if (::fstat(replacement.fd_, &info) != 0)
+            return ErrorText(errno);
+        systems[info.st_dev].push_back(&replacement);
         return std::string();
     });
-    each([](PosixReplacement& replacement) {
-        if (replacement.temporary_.empty())
-            return replacement.Commit(Replacement::FolderSync::Later);
-        return ::fsync(replacement.fd_) == 0 ? std::string() : ErrorText(errno);
+    std::map<const PosixReplacement*, std::string> unsynced;
+    for (const auto& [device, files] : systems) {
+        const int synced = files.size() == 1 ? ::fsync(files[0]->fd_) : ::syncfs(files[0]->fd_);
+        if (synced != 0) {
+            const std::string problem = ErrorText(errno);
+            for (const PosixReplacement* file : files)
+                unsynced[file] = problem;
+        }
+    }
+    each([&](PosixReplacement& replacement) {
+        const auto failed = unsynced.find(&replacement);
+        return failed == unsynced.end() ? std::string() : failed->second;
     });
     std::set<std::filesystem::path> folders;
     each([&](PosixReplacement& replacement) {

@@ -333,7 +333,7 @@ private slots:
 
     // A signal at any moment of a replacement: the earlier listing is whole,
     // old or new, and no temporary file is left (after SIGKILL, at most those
-    // written). A batch writes and syncs every file, then renames them.
+    // written). A batch writes every file, syncs them together, then renames them.
     void signalLeavesNothingBehind_data()
     {
         QTest::addColumn<QString>("fault");
@@ -341,13 +341,11 @@ private slots:
         for (const char* signal : {"INT", "TERM", "HUP"}) {
             QTest::addRow("%s after the temporary file is made", signal) << QStringLiteral("create:1:") + signal << 0;
             QTest::addRow("%s after it is written", signal) << QStringLiteral("write:1:") + signal << 0;
-            QTest::addRow("%s after it reaches the disk", signal) << QStringLiteral("fsync:1:") + signal << 0;
+            QTest::addRow("%s after the batch reaches the disk", signal) << QStringLiteral("syncfs:1:") + signal << 0;
             QTest::addRow("%s before it takes the listing's place", signal)
                 << QStringLiteral("rename:1:") + signal << 0;
             QTest::addRow("%s after it took the listing's place", signal) << QStringLiteral("renamed:1:") + signal << 1;
             QTest::addRow("%s in the third picture of a batch", signal) << QStringLiteral("write:3:") + signal << 0;
-            QTest::addRow("%s after a batch's syncs, before its renames", signal)
-                << QStringLiteral("fsync:4:") + signal << 0;
             QTest::addRow("%s between a batch's renames", signal) << QStringLiteral("renamed:2:") + signal << 2;
         }
         QTest::newRow("KILL after the second temporary file is written") << "write:2:KILL" << 0;
