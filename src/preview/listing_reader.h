@@ -171,11 +171,22 @@ private:
         if (line.size() >= CutFront + 2) {
             const std::string_view kept = line.substr(CutFront, line.size() - CutFront - 2);
             std::size_t digits = 0;
-            for (const char c : kept)
-                digits += static_cast<unsigned char>(c - '0') < 10 || static_cast<unsigned char>((c | 0x20) - 'a') < 6;
             std::size_t pairs = 0;
-            for (std::size_t k = 1; k < kept.size(); ++k)
-                pairs += (kept[k - 1] | 0x20) == 'h' && kept[k] == ',';
+            // In blocks, so that narrow counters suffice.
+            for (std::size_t block = 0; block < kept.size(); block += 1 << 16) {
+                const std::size_t last = std::min(kept.size(), block + (1 << 16));
+                std::uint32_t blockDigits = 0;
+                std::uint32_t blockPairs = 0;
+                for (std::size_t k = block; k < last; ++k) {
+                    const auto c = static_cast<unsigned char>(kept[k]);
+                    blockDigits +=
+                        (static_cast<unsigned char>(c - '0') < 10) | (static_cast<unsigned char>((c | 0x20) - 'a') < 6);
+                }
+                for (std::size_t k = std::max<std::size_t>(block, 1); k < last; ++k)
+                    blockPairs += ((kept[k - 1] | 0x20) == 'h') & (kept[k] == ',');
+                digits += blockDigits;
+                pairs += blockPairs;
+            }
             const std::size_t others = kept.size() - digits - 2 * pairs;
             facts_.bits = 4 * digits + others;
             facts_.foreign = others > 0;
