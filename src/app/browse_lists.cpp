@@ -369,6 +369,19 @@ fs::path FileList::FilePath() const
     return path_ / (bytes.isValid() ? FromBytes(bytes) : quillon::FilePath(item->text()));
 }
 
+bool FileList::Highlight(const fs::path& name)
+{
+    const QByteArray wanted = Bytes(name);
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->data(Qt::UserRole).toByteArray() == wanted) {
+            setCurrentItem(item(row));
+            item(row)->setSelected(true);
+            return true;
+        }
+    }
+    return false;
+}
+
 void FileList::Refresh()
 {
     // Keep the highlighted name across a refresh of the same folder.

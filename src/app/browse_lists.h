@@ -81,6 +81,8 @@ public:
     QString FileName() const;
     // The highlighted file as the file system spells it; empty when none is.
     std::filesystem::path FilePath() const;
+    // Highlights the entry of that name, as a click would; false when the list has none.
+    bool Highlight(const std::filesystem::path& name);
     QString Pattern() const { return QStringLiteral("*.bmp"); }
 
 signals:

@@ -59,6 +59,9 @@ public:
     void Drive1_Change();
     void Dir1_Change();
     void File1_DblClick();
+    // A picture named on the command line: its volume, folder and name shown
+    // in the lists, then read as a double-click on it reads it.
+    void OpenPicture(const std::filesystem::path& file);
     void Init_Selection();
     void Init_Conversion();
     void ConvertButton_Click();

@@ -1,7 +1,11 @@
-// Quillon: the application starts by loading its main window.
+// Quillon: the application starts by loading its main window, and opens the
+// picture it is given, if any.
 #include "app/form1.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <filesystem>
 
 int main(int argc, char* argv[])
 {
@@ -10,5 +14,11 @@ int main(int argc, char* argv[])
     quillon::SharedState state;
     quillon::Form1 form(state);
     form.Form_Load();
+    // quillon PICTURE (a file manager's "Open With"): Qt has taken its own
+    // options out of argv, the name stays as its bytes.
+    if (argc > 1) {
+        const std::filesystem::path picture(argv[1]);
+        QTimer::singleShot(0, &form, [&form, picture] { form.OpenPicture(picture); });
+    }
     return QApplication::exec();
 }

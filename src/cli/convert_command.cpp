@@ -106,16 +106,6 @@ std::optional<Input> ReadImage(const std::filesystem::path& input, bool inverse)
     return picture;
 }
 
-// A path from text in the file system's spelling (UTF-8 on Windows).
-std::filesystem::path PathOf(const std::string& text)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#else
-    return text;
-#endif
-}
-
 // Where the output for `input` goes without --output: beside it. A picture's
 // listing keeps the window's name (lcd_ and every ".bmp" made ".txt"); every
 // other output is lcd_<stem> and the format's own extension.
@@ -123,7 +113,7 @@ std::filesystem::path OutputBeside(const std::filesystem::path& input, const Inp
 {
     if (read.picture && format.name == "listing")
         return ListingPath(input.parent_path(), input.filename());
-    return input.parent_path() / PathOf(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
+    return input.parent_path() / PathFromText(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };

@@ -2,6 +2,7 @@
 // the window's listing and in the formats assemblers and compilers take,
 // checks them on disk, and prints a table's dots, with the core the window uses.
 #include "cli/commands.h"
+#include "cli/messages.h"
 
 #include <CLI/CLI.hpp>
 
@@ -32,23 +33,28 @@ constexpr const char* ExitCodes = R"(Exit codes:
       unpainted)
   64  the command line was not understood)";
 
-constexpr const char* ConvertDetails = R"(Each INPUT is a 1-bit 122 x 32 BMP picture, taken as the window takes it,
+constexpr const char* ConvertInputs = R"(Each INPUT is a 1-bit 122 x 32 BMP picture, taken as the window takes it,
 or a table in any of the formats below, told by its content (a BMP's "BM";
 exactly 488 bytes of binary; DB, .db or .byte lines; a C initialiser in
 { }). - reads standard input (then give --output). Put -- before names that
-begin with -.
+begin with -.)";
 
-Formats (--format) and the names written beside each input:
-  listing  lcd_<name>.txt  the window's listing, byte for byte; every ".bmp"
-                           in a picture's name becomes ".txt"
-  a51      lcd_<stem>.a51  DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE
-  as31     lcd_<stem>.asm  .db lines, items 0FFH: as31
-  sdas     lcd_<stem>.s    .db lines, items 0xFF: SDCC's sdas8051
-  c        lcd_<stem>.h    const unsigned char NAME[488]: SDCC, Keil C51, GCC
-  bin      lcd_<stem>.bin  the 488 bytes alone
-  bmp      lcd_<stem>.bmp  a 1-bit 122 x 32 picture, lit dots black
+// The formats and the names written beside each input, from the format table.
+std::string FormatList()
+{
+    std::string list = "Formats (--format) and the names written beside each input:\n";
+    for (const Format& format : Formats()) {
+        const std::string name = format.name == "listing" ? "lcd_<name>" : "lcd_<stem>";
+        std::string line = "  " + std::string(format.name);
+        line.resize(11, ' ');
+        line += name + std::string(format.extension);
+        line.resize(27, ' ');
+        list += line + std::string(format.purpose) + "\n";
+    }
+    return list + R"(<name> is the picture's name with every ".bmp", in any case, made ".txt";
 <stem> is the name without its extension and without a leading "lcd_". An
 output that would land on an input is refused.)";
+}
 
 // "Usage: quillon-cli convert ..." for a command, not "Usage: convert ...".
 class Formatter : public CLI::Formatter {
@@ -61,15 +67,23 @@ public:
     }
 };
 
-// An argument as the file system spells the name: its bytes as they came
-// (UTF-8 on Windows, where main has made them so).
-std::filesystem::path FromArgument(const std::string& argument)
+// The first argument before "--" that looks like an option but is none of
+// `command`'s (a picture named -x.bmp), or nothing. CLI11 would call it an
+// unexpected argument, or miss it and ask for the INPUT it took the place of.
+std::string UnknownOption(const CLI::App& command, int argc, char** argv)
 {
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(argument.begin(), argument.end()));
-#else
-    return std::filesystem::path(argument);
-#endif
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view argument = argv[k];
+        if (argument == "--")
+            break;
+        if (argument.size() < 2 || argument[0] != '-')
+            continue;
+        const std::string name = argument.starts_with("--") ? std::string(argument.substr(0, argument.find('=')))
+                                                            : std::string(argument.substr(0, 2));
+        if (!command.get_option_no_throw(name) && name != "--help" && name != "-h" && name != "--version")
+            return std::string(argument);
+    }
+    return {};
 }
 
 int Run(int argc, char** argv)
@@ -97,7 +111,7 @@ int Run(int argc, char** argv)
     ConvertOptions convert;
     CLI::App* convertCommand =
         app.add_subcommand("convert", "Write each picture or table in a format; print the paths");
-    convertCommand->footer(std::string(ConvertDetails) + "\n\n" + ExitCodes);
+    convertCommand->footer(std::string(ConvertInputs) + "\n\n" + FormatList() + "\n\n" + ExitCodes);
     std::vector<std::string> names;
     for (const Format& format : Formats())
         names.emplace_back(format.name);
@@ -137,7 +151,7 @@ int Run(int argc, char** argv)
         if (convertCommand->parsed()) {
             convert.format = FindFormat(formatName);
             convert.hasOutput = outputOption->count() > 0;
-            convert.output = FromArgument(output);
+            convert.output = PathFromText(output);
             if (convert.hasOutput && inputs.size() != 1)
                 throw CLI::ValidationError("--output",
                                            "takes the file of exactly one input, not " + std::to_string(inputs.size()));
@@ -161,16 +175,27 @@ int Run(int argc, char** argv)
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.
         CLI::App* failed = convertCommand->parsed() ? convertCommand : previewCommand->parsed() ? previewCommand : &app;
+        if (error.get_exit_code() != 0) {
+            if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
+                return failed->exit(CLI::ExtrasError(unknown +
+                                                         " is not an option; a name that begins with - goes "
+                                                         "after --, as in: " +
+                                                         failed->get_name() + " -- " + unknown,
+                                                     CLI::ExitCodes::ExtrasError),
+                                    std::cout, std::cerr),
+                       UsageError;
+            }
+        }
         const int code = failed->exit(error, std::cout, std::cerr);
         return code == 0 ? AllGood : UsageError;
     }
 
     if (convertCommand->parsed()) {
         for (const std::string& input : inputs)
-            convert.inputs.push_back(FromArgument(input));
+            convert.inputs.push_back(PathFromText(input));
         return RunConvert(convert);
     }
-    return RunPreview(FromArgument(shown));
+    return RunPreview(PathFromText(shown));
 }
 
 }  // namespace

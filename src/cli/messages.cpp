@@ -14,6 +14,15 @@ std::string PathText(const std::filesystem::path& path)
 #endif
 }
 
+std::filesystem::path PathFromText(const std::string& text)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+#else
+    return std::filesystem::path(text);
+#endif
+}
+
 void Problem(const std::filesystem::path& path, std::string_view what)
 {
     ProblemAt(PathText(path), what);

@@ -28,13 +28,11 @@ namespace {
 // are .s, leaving .asm to as31; the C array is #included, so .h. No two alike,
 // so no default of one format lands on another's file.
 constexpr std::array Table{
-    Format{"listing", ".txt", "the window's listing (DB lines, A0H-FFH without a leading 0)", false, WriteListingFormat,
-           ReadDataLines},
-    Format{"a51", ".a51", "DB lines, every item a number from a digit (0FFH): Keil A51, ASEM-51, MCU 8051 IDE", true,
-           WriteA51, ReadDataLines},
-    Format{"as31", ".asm", ".db lines with 0FFH items: as31", true, WriteAs31, ReadDataLines},
-    Format{"sdas", ".s", ".db lines with 0xFF items: SDCC's sdas8051", true, WriteSdas, ReadDataLines},
-    Format{"c", ".h", "a C array of the 488 bytes: SDCC, Keil C51, GCC", true, WriteC, ReadC},
+    Format{"listing", ".txt", "the window's listing, byte for byte", false, WriteListingFormat, ReadDataLines},
+    Format{"a51", ".a51", "DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE", true, WriteA51, ReadDataLines},
+    Format{"as31", ".asm", ".db lines, items 0FFH: as31", true, WriteAs31, ReadDataLines},
+    Format{"sdas", ".s", ".db lines, items 0xFF: SDCC's sdas8051", true, WriteSdas, ReadDataLines},
+    Format{"c", ".h", "const unsigned char NAME[488]: SDCC, Keil C51, GCC", true, WriteC, ReadC},
     Format{"bin", ".bin", "the 488 bytes alone", false, WriteBin, ReadBin},
     Format{"bmp", ".bmp", "a 1-bit 122 x 32 picture, lit dots black", false, WriteBmp, ReadBmp},
 };

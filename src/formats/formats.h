@@ -1,6 +1,8 @@
 // The files a display image is written to and read from: one row per format
 // in one table (format_table.cpp). Adding a format takes its row there and its
-// writer and reader in a file of their own.
+// writer and reader in a file of their own; quillon-cli's help lists the
+// table, and tests/repo/check_format_lists.sh holds every other list (bash
+// completion, quillon_add_data, the manual page, the README) to it.
 //
 // What DetectFormat decides from a file's bytes, first rule that fits:
 //   1. "BM" at the start and a control byte (0x00-0x08, 0x0E-0x1F) among the
@@ -47,7 +49,7 @@ struct ReadResult {
 struct Format {
     std::string_view name;       // as given to --format
     std::string_view extension;  // of the default output name, with its dot
-    std::string_view purpose;    // one line for the help text
+    std::string_view purpose;    // what it is and for whom, one line of the help text
     // The listing stays the window's, and bin and bmp have no place for a label.
     bool takesLabel;
     // The file's bytes (text formats end their lines with CR LF).

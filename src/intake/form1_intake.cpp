@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QPixmap>
 
+#include <cerrno>
+
 namespace quillon {
 
 namespace {
@@ -38,6 +40,24 @@ void Form1::ShowReadError(const QString& path, const QString& problem)
         QStringLiteral("The picture could not be read:\n%1\n\n%2").arg(QDir::toNativeSeparators(path), problem),
         QMessageBox::Ok, this);
     box.exec();
+}
+
+void Form1::OpenPicture(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(file, error).lexically_normal();
+    const std::filesystem::path folder = path.parent_path();
+    Drive1->SetDriveOf(ShownPath(folder));
+    Dir1->SetPath(folder);
+    if (File1->Path() == ShownPath(folder) && File1->Highlight(path.filename())) {
+        File1_DblClick();
+        return;
+    }
+    // Not in the list: gone, or not a name the list shows (*.bmp).
+    const bool exists = std::filesystem::exists(path, error);
+    ShowReadError(ShownPath(path), exists ? QStringLiteral("Only pictures named *.bmp are read.")
+                                          : QString::fromStdString(files::ErrorText(ENOENT)));
+    ResetButton_Click();
 }
 
 void Form1::File1_DblClick()

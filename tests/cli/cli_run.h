@@ -81,6 +81,7 @@ struct CliCall {
     QString shell = {};        // when set, run "/bin/sh -c SHELL" with $0 the tool, for names no QString can hold
                                // (with a prefix, $0 is its first word and the rest come first in "$@")
     bool asPrinted = false;    // the Windows build's "\lcd_" left as it printed it
+    QStringList command = {};  // another program in place of the tool, run with the tool's prefix (Wine's cmd)
 };
 
 inline CliRun RunCli(const CliCall& call)
@@ -121,7 +122,8 @@ inline CliRun RunCli(const CliCall& call)
                 std::signal(signal, SIG_DFL);
         }
     });
-    const QStringList command = CliCommand();
+    const QStringList command =
+        call.command.isEmpty() ? CliCommand() : CliCommand().mid(0, CliCommand().size() - 1) + call.command;
     if (call.shell.isEmpty())
         process.start(command.first(), command.mid(1) + call.arguments);
     else

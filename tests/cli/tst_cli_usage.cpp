@@ -85,6 +85,10 @@ private slots:
             << QStringList{"convert"} << QByteArray("INPUT is required") << QByteArray(" convert");
         QTest::newRow("unknown option") << QStringList{"convert", "--bogus", "p.bmp"} << QByteArray("--bogus")
                                         << QByteArray(" convert");
+        QTest::newRow("a picture named like an option")
+            << QStringList{"convert", "-x.bmp"}
+            << QByteArray("-x.bmp is not an option; a name that begins with - goes after --, as in: convert -- -x.bmp")
+            << QByteArray(" convert");
         QTest::newRow("--output for two pictures")
             << QStringList{"convert", "-o", "x.txt", "p.bmp", "q.bmp"}
             << QByteArray("--output: takes the file of exactly one input, not 2") << QByteArray(" convert");

@@ -71,6 +71,49 @@ bool LinkInPrefix(const QString& link, const QString& folder)
 class CliWindowsTest : public QObject {
     Q_OBJECT
 private slots:
+    // The README's batch file, run by Wine's cmd as written but for a stand-in
+    // assembler: it builds when the pictures are good, and stops with exit
+    // code 1 before the assembler when one is refused.
+    void readmeBatchFile_data()
+    {
+        QTest::addColumn<bool>("goodPictures");
+        QTest::newRow("good pictures") << true;
+        QTest::newRow("a picture refused") << false;
+    }
+    void readmeBatchFile()
+    {
+        QFETCH(bool, goodPictures);
+        const QByteArray readme = FileBytes(QStringLiteral(QUILLON_SOURCE_DIR "/README.md"));
+        const qsizetype start = readme.indexOf("```bat\n");
+        QVERIFY2(start >= 0, "the README shows no batch file");
+        QByteArray batch = readme.mid(start + 7, readme.indexOf("```", start + 7) - start - 7);
+        QVERIFY(batch.contains("tools\\quillon-cli.exe convert") && batch.contains("tools\\a51.exe"));
+        batch.replace("tools\\a51.exe", "tools\\a51.cmd").replace("\n", "\r\n");
+
+        QTemporaryDir folder;
+        QDir dir(folder.path());
+        QVERIFY(dir.mkdir("tools") && dir.mkdir("art"));
+        QVERIFY(QFile::copy(CliPath(), dir.filePath("tools/quillon-cli.exe")));
+        QVERIFY(WriteFile(dir.filePath("art/logo.bmp"), MakeBmp(RandomPicture(80))));
+        QVERIFY(WriteFile(dir.filePath("art/splash.bmp"),
+                          goodPictures ? MakeBmp(RandomPicture(81)) : QByteArray("not a picture")));
+        QVERIFY(WriteFile(dir.filePath("main.a51"), "        END\r\n"));
+        QVERIFY(WriteFile(dir.filePath("tools/a51.cmd"),
+                          "@echo off\r\nif not exist art\\lcd_logo.txt exit /b 1\r\n"
+                          "if not exist art\\lcd_splash.txt exit /b 1\r\n"
+                          "echo assembled>main.hex\r\n"));
+        QVERIFY(WriteFile(dir.filePath("build.bat"), batch));
+
+        CliCall call{{"/c", "build.bat"}, folder.path()};
+        call.command = QStringList{"cmd"};
+        const CliRun run = RunCli(call);
+        QCOMPARE(run.exitCode, goodPictures ? 0 : 1);
+        QCOMPARE(QFile::exists(dir.filePath("main.hex")), goodPictures);
+        QCOMPARE(QFile::exists(dir.filePath("art/lcd_logo.txt")), true);
+        if (!goodPictures)
+            QVERIFY2(run.err.contains("splash.bmp"), run.err.constData());
+    }
+
     // The same pictures give the same files, byte for byte, from both builds:
     // every format, beside the pictures and on standard output.
     void sameFilesAsLinuxBuild_data()

@@ -99,6 +99,49 @@ private slots:
         }
     }
 
+    // quillon PICTURE: the lists at the picture's folder with its name
+    // highlighted, and the picture read as a double-click reads it.
+    void openedByName_data()
+    {
+        QTest::addColumn<QString>("name");     // written into the scratch folder
+        QTest::addColumn<QByteArray>("file");  // its bytes; empty: no such file
+        QTest::addColumn<bool>("relative");    // given relative to the working folder
+        QTest::addColumn<QString>("box");      // the message shown, if any
+        const QByteArray good = MakeBmp(Recipe(122, 32, 1));
+        QTest::newRow("accepted") << "Logo.bmp" << good << false << "";
+        QTest::newRow("accepted, relative") << "Grüße Bild.bmp" << good << true << "";
+        QTest::newRow("refused") << "wide.bmp" << MakeBmp(Recipe(100, 32, 1)) << false << "Picture Size Error";
+        QTest::newRow("missing") << "gone.bmp" << QByteArray() << true << "Picture Read Error";
+        QTest::newRow("not a *.bmp name") << "logo.png" << good << false << "Picture Read Error";
+    }
+    void openedByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, relative);
+        QFETCH(QString, box);
+        MainWindow main;
+        if (!file.isEmpty())
+            QVERIFY(WriteFile(main.scratch.filePath(name), file));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(main.scratch.path()));
+        BoxSeen seen;
+        {
+            const auto watch = RecordNextBox(seen);
+            main.form.OpenPicture(FilePath(relative ? name : main.scratch.filePath(name)));
+        }
+        QVERIFY(QDir::setCurrent(before));
+        QCOMPARE(seen.shown ? seen.title : QString(), box);
+        QCOMPARE(main.form.Dir1->Path(), main.scratch.path());
+        QCOMPARE(main.form.File1->Path(), main.scratch.path());
+        if (box.isEmpty())
+            VerifyAccepted(main, name);
+        else
+            VerifyCleared(main);
+        if (name.endsWith(".bmp") && !file.isEmpty())
+            QCOMPARE(main.form.File1->FileName(), name);
+    }
+
     void rejected_data()
     {
         QTest::addColumn<QByteArray>("file");
