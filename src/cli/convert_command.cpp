@@ -219,6 +219,8 @@ ExitCode RunConvert(const ConvertOptions& options)
             outputPath, options.hasOutput ? files::Place::Given : files::Place::Derived, problem);
         if (replacement)
             problem = replacement->Write(bytes);
+        if (problem.empty())
+            problem = replacement->Close();
         if (!problem.empty()) {
             Problem(outputPath, "cannot be written: " + OneLine(problem));
             badFile = true;

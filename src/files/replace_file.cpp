@@ -181,11 +181,21 @@ public:
         return {};
     }
 
-    // Closes the synced file and puts it in place.
+    std::string Close() override
+    {
+        if (temporary_.empty() || fd_ < 0)  // a pipe or device: closed by Commit
+            return {};
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0)
+            return ErrorText(errno);
+        device_ = info.st_dev;
+        return ::close(std::exchange(fd_, -1)) == 0 ? std::string() : ErrorText(errno);
+    }
+
+    // Closes the synced file, if still open, and puts it in place.
     std::string Rename()
     {
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0)
+        if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0)
             return ErrorText(errno);
         if (::rename(temporary_.c_str(), final_.c_str()) != 0)
             return ErrorText(errno);
@@ -197,7 +207,8 @@ public:
     std::filesystem::path final_;
     std::filesystem::path temporary_;  // empty when writing straight into a pipe or device
     int fd_ = -1;
-    int slot_ = -1;  // of the temporary file's name, for the signal handler
+    int slot_ = -1;   // of the temporary file's name, for the signal handler
+    dev_t device_{};  // its file system, once closed
     bool committed_ = false;
 };
 
@@ -309,24 +320,25 @@ std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>>
     // The files on each file system reach its disk together: one syncfs for
     // all of them (one flush of the disk's cache, where an fsync each would
     // flush it again for every file), or an fsync for a file alone there.
-    // syncfs reports any write of the file system that failed since the first
-    // of them was opened.
+    // Either reports a failed write not yet reported, through any descriptor.
     std::map<dev_t, std::vector<PosixReplacement*>> systems;
     each([&](PosixReplacement& replacement) {
-        struct stat info {};
         if (replacement.temporary_.empty())  // a pipe or device: closed, done
             return replacement.Commit(Replacement::FolderSync::Later);
-        if (::fstat(replacement.fd_, &info) != 0)
-            return ErrorText(errno);
-        systems[info.st_dev].push_back(&replacement);
-        return std::string();
+        std::string problem = replacement.Close();
+        if (problem.empty())
+            systems[replacement.device_].push_back(&replacement);
+        return problem;
     });
     std::map<const PosixReplacement*, std::string> unsynced;
     for (const auto& [device, files] : systems) {
-        const int synced = files.size() == 1 ? ::fsync(files[0]->fd_) : ::syncfs(files[0]->fd_);
-        if (synced != 0) {
-            const std::string problem = ErrorText(errno);
-            for (const PosixReplacement* file : files)
+        const int fd = ::open(files[0]->temporary_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool synced = fd >= 0 && (files.size() == 1 ? ::fsync(fd) : ::syncfs(fd)) == 0;
+        const std::string problem = synced ? std::string() : ErrorText(errno);
+        if (fd >= 0)
+            ::close(fd);
+        for (const PosixReplacement* file : files) {
+            if (!synced)
                 unsynced[file] = problem;
         }
     }

@@ -45,6 +45,10 @@ public:
     // name reaches the disk with its folder: now, or, for a batch of files,
     // Later through SyncFolder once for every folder written to.
     virtual std::string Commit(FolderSync folder = FolderSync::Now) = 0;
+    // Ends the writing without syncing: the file is closed, to be put in place
+    // by CommitAll, so that a batch of files waits without a descriptor each.
+    // An empty string, or the reason.
+    virtual std::string Close() { return {}; }
     // The file written: the path given, or where its link leads.
     virtual const std::filesystem::path& Target() const = 0;
 };
@@ -55,7 +59,7 @@ public:
 #ifdef _WIN32
 inline constexpr std::size_t MostPending = 1;
 #else
-inline constexpr std::size_t MostPending = 256;
+inline constexpr std::size_t MostPending = 4096;
 #endif
 
 // Commits replacements whose bytes are all written, each as Commit would, but
