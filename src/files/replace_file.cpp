@@ -76,10 +76,14 @@ int Track(const std::string& path)
 {
     char* const copy = new char[path.size() + 1];
     std::memcpy(copy, path.c_str(), path.size() + 1);
+    static std::size_t next = 0;  // where a free slot most likely is
     for (std::size_t k = 0; k < MostPending; ++k) {
+        const std::size_t at = (next + k) % MostPending;
         char* empty = nullptr;
-        if (inFlight[k].compare_exchange_strong(empty, copy))
-            return static_cast<int>(k);
+        if (inFlight[at].compare_exchange_strong(empty, copy)) {
+            next = at + 1;
+            return static_cast<int>(at);
+        }
     }
     delete[] copy;
     return -1;
@@ -332,8 +336,19 @@ std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>>
     });
     std::map<const PosixReplacement*, std::string> unsynced;
     for (const auto& [device, files] : systems) {
-        const int fd = ::open(files[0]->temporary_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        const bool synced = fd >= 0 && (files.size() == 1 ? ::fsync(fd) : ::syncfs(fd)) == 0;
+        // The first file again, or, if its mode lets neither reading nor
+        // writing, its folder: any descriptor on the file system serves syncfs.
+        const char* const first = files[0]->temporary_.c_str();
+        bool itself = true;
+        int fd = ::open(first, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            fd = ::open(first, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            itself = false;
+            const std::filesystem::path folder = files[0]->temporary_.parent_path();
+            fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        const bool synced = fd >= 0 && (files.size() == 1 && itself ? ::fsync(fd) : ::syncfs(fd)) == 0;
         const std::string problem = synced ? std::string() : ErrorText(errno);
         if (fd >= 0)
             ::close(fd);

@@ -183,7 +183,8 @@ private:
                         (static_cast<unsigned char>(c - '0') < 10) | (static_cast<unsigned char>((c | 0x20) - 'a') < 6);
                 }
                 for (std::size_t k = std::max<std::size_t>(block, 1); k < last; ++k)
-                    blockPairs += ((kept[k - 1] | 0x20) == 'h') & (kept[k] == ',');
+                    blockPairs +=
+                        static_cast<unsigned>((kept[k - 1] | 0x20) == 'h') & static_cast<unsigned>(kept[k] == ',');
                 digits += blockDigits;
                 pairs += blockPairs;
             }
