@@ -12,8 +12,8 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -169,8 +169,24 @@ ExitCode RunConvert(const ConvertOptions& options)
         }
     }
 
-    std::set<std::filesystem::path> folders;
     std::vector<std::filesystem::path> written;
+    // Files written but not yet in place, committed together: their bytes
+    // reach the disk in one go, then each takes its place (CommitAll).
+    std::vector<std::unique_ptr<files::Replacement>> pending;
+    std::vector<std::filesystem::path> pendingPaths;
+    const auto commitPending = [&] {
+        const std::vector<std::string> problems = files::CommitAll(pending);
+        for (std::size_t k = 0; k < pending.size(); ++k) {
+            if (problems[k].empty()) {
+                written.push_back(pendingPaths[k]);
+            } else {
+                Problem(pendingPaths[k], "cannot be written: " + OneLine(problems[k]));
+                badFile = true;
+            }
+        }
+        pending.clear();
+        pendingPaths.clear();
+    };
     for (const std::filesystem::path& input : options.inputs) {
         const std::optional<Input> read = ReadImage(input, options);
         if (!read) {
@@ -212,25 +228,25 @@ ExitCode RunConvert(const ConvertOptions& options)
             continue;
         }
         std::string problem;
-        const auto replacement = files::BeginReplacement(
+        auto replacement = files::BeginReplacement(
             outputPath, options.hasOutput ? files::Place::Given : files::Place::Derived, problem);
-        if (replacement) {
+        if (replacement)
             problem = replacement->Write(bytes);
-            if (problem.empty())
-                problem = replacement->Commit(files::Replacement::FolderSync::Later);
-        }
+        if (problem.empty())
+            problem = replacement->Close();
         if (!problem.empty()) {
             Problem(outputPath, "cannot be written: " + OneLine(problem));
             badFile = true;
             continue;
         }
-        folders.insert(replacement->Target().parent_path());
-        written.push_back(outputPath);
+        pending.push_back(std::move(replacement));
+        pendingPaths.push_back(outputPath);
+        if (pending.size() == files::MostPending)
+            commitPending();
     }
-    // Each file's bytes reached the disk before it took its place; its name
-    // does with its folder, once a folder for the batch, before it is named here.
-    for (const std::filesystem::path& folder : folders)
-        files::SyncFolder(folder);
+    // Each file's bytes reach the disk before it takes its place, and its name
+    // with its folder, once a folder for the batch, before it is named here.
+    commitPending();
     if (!options.quiet) {
         for (const std::filesystem::path& outputPath : written)
             Say(PathText(outputPath));

@@ -52,7 +52,13 @@ private:
     std::array<std::string, AcceptedHeight> rows_;
 };
 
-// Why the reader cannot make whole bytes of this line, or nothing when it can.
+// Whether the reader makes whole bytes of this line.
+bool ReadWhole(const LineFacts& line)
+{
+    return line.length >= 13 && !line.foreign && line.bits % 8 == 0;
+}
+
+// Why the reader cannot make whole bytes of this line (one not ReadWhole).
 std::string LineProblem(const LineFacts& line)
 {
     if (line.length < 13)
@@ -192,14 +198,12 @@ ExitCode RunPreview(const PreviewOptions& options)
     std::vector<std::pair<std::uint64_t, std::string>> named;  // line number, why
     std::uint64_t notNamed = 0;
     painter.onLine = [&](const LineFacts& line) {
-        if (line.length == 0)
+        if (line.length == 0 || ReadWhole(line))
             return;
-        if (std::string why = LineProblem(line); !why.empty()) {
-            if (named.size() < MostLinesNamed)
-                named.emplace_back(line.number, std::move(why));
-            else
-                ++notNamed;
-        }
+        if (named.size() < MostLinesNamed)
+            named.emplace_back(line.number, LineProblem(line));
+        else
+            ++notNamed;
     };
     painter.Feed(start);
     std::vector<char> chunk(64 * 1024);

@@ -14,23 +14,27 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <random>
+#include <set>
 #include <utility>
 
 namespace quillon::files {
 
 namespace {
 
-// --- the temporary file in flight, removed when a signal ends the process ----
+// --- the temporary files in flight, removed when a signal ends the process ---
 
-// One replacement at a time: the tool writes its files one after the other.
-char inFlightPath[PATH_MAX + 1];
-std::atomic<bool> inFlight{false};
+// A slot holds a temporary file's name, or nothing; the handler reads only
+// whole names, as each is set in one step after it is made.
+std::atomic<char*> inFlight[MostPending];
 
 extern "C" void RemoveInFlightAndDie(int signal)
 {
-    if (inFlight.load())
-        ::unlink(inFlightPath);
+    for (std::atomic<char*>& slot : inFlight) {
+        if (const char* path = slot.load())
+            ::unlink(path);
+    }
     // Then end as the signal would have ended the process.
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
@@ -52,25 +56,43 @@ void InstallCleanup()
             sigemptyset(&cleanup.sa_mask);
             ::sigaction(signal, &cleanup, nullptr);
         }
+        // Past a file-size limit (ulimit -f) a write fails with EFBIG instead
+        // of ending the process, so the failure is told and cleaned up like any other.
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+            current.sa_handler == SIG_DFL) {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            ::sigaction(SIGXFSZ, &ignore, nullptr);
+        }
         return true;
     }();
     (void)installed;
 }
 
 // Records the name before the file exists, so that a signal at any moment
-// after its creation finds it.
-void Track(const std::string& path)
+// after its creation finds it. Returns its slot, or -1 when all are taken.
+int Track(const std::string& path)
 {
-    inFlight.store(false);
-    const std::size_t length = std::min(path.size(), sizeof inFlightPath - 1);
-    std::memcpy(inFlightPath, path.data(), length);
-    inFlightPath[length] = '\0';
-    inFlight.store(true);
+    char* const copy = new char[path.size() + 1];
+    std::memcpy(copy, path.c_str(), path.size() + 1);
+    static std::size_t next = 0;  // where a free slot most likely is
+    for (std::size_t k = 0; k < MostPending; ++k) {
+        const std::size_t at = (next + k) % MostPending;
+        char* empty = nullptr;
+        if (inFlight[at].compare_exchange_strong(empty, copy)) {
+            next = at + 1;
+            return static_cast<int>(at);
+        }
+    }
+    delete[] copy;
+    return -1;
 }
 
-void Untrack()
+void Untrack(int& slot)
 {
-    inFlight.store(false);
+    if (slot >= 0)
+        delete[] inFlight[static_cast<std::size_t>(std::exchange(slot, -1))].exchange(nullptr);
 }
 
 // --- the place -----------------------------------------------------------------
@@ -127,10 +149,9 @@ public:
     {
         if (fd_ >= 0)
             ::close(fd_);
-        if (!temporary_.empty() && !committed_) {
+        if (!temporary_.empty() && !committed_)
             ::unlink(temporary_.c_str());
-            Untrack();
-        }
+        Untrack(slot_);
     }
 
     std::string Write(std::string_view bytes) override
@@ -157,21 +178,41 @@ public:
         }
         if (::fsync(fd_) != 0)
             return ErrorText(errno);
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0)
+        if (std::string problem = Rename(); !problem.empty())
+            return problem;
+        if (folder == FolderSync::Now)
+            SyncFolder(final_.parent_path());
+        return {};
+    }
+
+    std::string Close() override
+    {
+        if (temporary_.empty() || fd_ < 0)  // a pipe or device: closed by Commit
+            return {};
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0)
+            return ErrorText(errno);
+        device_ = info.st_dev;
+        return ::close(std::exchange(fd_, -1)) == 0 ? std::string() : ErrorText(errno);
+    }
+
+    // Closes the synced file, if still open, and puts it in place.
+    std::string Rename()
+    {
+        if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0)
             return ErrorText(errno);
         if (::rename(temporary_.c_str(), final_.c_str()) != 0)
             return ErrorText(errno);
         committed_ = true;
-        Untrack();
-        if (folder == FolderSync::Now)
-            SyncFolder(final_.parent_path());
+        Untrack(slot_);
         return {};
     }
 
     std::filesystem::path final_;
     std::filesystem::path temporary_;  // empty when writing straight into a pipe or device
     int fd_ = -1;
+    int slot_ = -1;   // of the temporary file's name, for the signal handler
+    dev_t device_{};  // its file system, once closed
     bool committed_ = false;
 };
 
@@ -238,15 +279,25 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
     const std::string name = replacement->final_.filename().native();
     for (int attempt = 0; attempt < 100; ++attempt) {
         replacement->temporary_ = folder / TemporaryName(name, folder, random);
-        Track(replacement->temporary_.native());
+        replacement->slot_ = Track(replacement->temporary_.native());
+        if (replacement->slot_ < 0) {
+            problem = "Too many files in flight at once.";
+            replacement->temporary_.clear();
+            return nullptr;
+        }
         replacement->fd_ =
             ::open(replacement->temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (replacement->fd_ >= 0 || errno != EEXIST)
+        if (replacement->fd_ >= 0)
             break;
+        const int error = errno;
+        Untrack(replacement->slot_);
+        if (error != EEXIST) {
+            errno = error;
+            break;
+        }
     }
     if (replacement->fd_ < 0) {
         problem = ErrorText(errno);
-        Untrack();
         replacement->temporary_.clear();
         return nullptr;
     }
@@ -258,6 +309,68 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         CopyUserAttributes(replacement->final_, replacement->fd_);
     }
     return replacement;
+}
+
+std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements)
+{
+    std::vector<std::string> problems(replacements.size());
+    const auto each = [&](auto step) {
+        for (std::size_t k = 0; k < replacements.size(); ++k) {
+            auto& replacement = static_cast<PosixReplacement&>(*replacements[k]);
+            if (problems[k].empty() && !replacement.committed_)
+                problems[k] = step(replacement);
+        }
+    };
+    // The files on each file system reach its disk together: one syncfs for
+    // all of them (one flush of the disk's cache, where an fsync each would
+    // flush it again for every file), or an fsync for a file alone there.
+    // Either reports a failed write not yet reported, through any descriptor.
+    std::map<dev_t, std::vector<PosixReplacement*>> systems;
+    each([&](PosixReplacement& replacement) {
+        if (replacement.temporary_.empty())  // a pipe or device: closed, done
+            return replacement.Commit(Replacement::FolderSync::Later);
+        std::string problem = replacement.Close();
+        if (problem.empty())
+            systems[replacement.device_].push_back(&replacement);
+        return problem;
+    });
+    std::map<const PosixReplacement*, std::string> unsynced;
+    for (const auto& [device, files] : systems) {
+        // The first file again, or, if its mode lets neither reading nor
+        // writing, its folder: any descriptor on the file system serves syncfs.
+        const char* const first = files[0]->temporary_.c_str();
+        bool itself = true;
+        int fd = ::open(first, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            fd = ::open(first, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            itself = false;
+            const std::filesystem::path folder = files[0]->temporary_.parent_path();
+            fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        const bool synced = fd >= 0 && (files.size() == 1 && itself ? ::fsync(fd) : ::syncfs(fd)) == 0;
+        const std::string problem = synced ? std::string() : ErrorText(errno);
+        if (fd >= 0)
+            ::close(fd);
+        for (const PosixReplacement* file : files) {
+            if (!synced)
+                unsynced[file] = problem;
+        }
+    }
+    each([&](PosixReplacement& replacement) {
+        const auto failed = unsynced.find(&replacement);
+        return failed == unsynced.end() ? std::string() : failed->second;
+    });
+    std::set<std::filesystem::path> folders;
+    each([&](PosixReplacement& replacement) {
+        if (replacement.temporary_.empty())  // a pipe or device, done
+            return std::string();
+        folders.insert(replacement.final_.parent_path());
+        return replacement.Rename();
+    });
+    for (const std::filesystem::path& folder : folders)
+        SyncFolder(folder);
+    return problems;
 }
 
 void SyncFolder(const std::filesystem::path& folder)

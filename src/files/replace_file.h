@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon::files {
 
@@ -43,9 +45,29 @@ public:
     // name reaches the disk with its folder: now, or, for a batch of files,
     // Later through SyncFolder once for every folder written to.
     virtual std::string Commit(FolderSync folder = FolderSync::Now) = 0;
+    // Ends the writing without syncing: the file is closed, to be put in place
+    // by CommitAll, so that a batch of files waits without a descriptor each.
+    // An empty string, or the reason.
+    virtual std::string Close() { return {}; }
     // The file written: the path given, or where its link leads.
     virtual const std::filesystem::path& Target() const = 0;
 };
+
+// At most this many replacements may be begun and not yet committed or
+// dropped at any moment, each one's temporary file known to the cleanup after
+// a signal (Begin refuses more). On Windows the cleanup knows one.
+#ifdef _WIN32
+inline constexpr std::size_t MostPending = 1;
+#else
+inline constexpr std::size_t MostPending = 4096;
+#endif
+
+// Commits replacements whose bytes are all written, each as Commit would, but
+// with the waits shared: every file's bytes reach the disk together, then each
+// takes its place, then each folder is synced once. For each, in order, an
+// empty string or why it could not be put in place: then the earlier file is
+// left as it was, and dropping the replacement removes its temporary file.
+std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements);
 
 // Puts the entries of `folder` (renames into it) on the disk.
 void SyncFolder(const std::filesystem::path& folder);

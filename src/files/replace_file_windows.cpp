@@ -249,6 +249,15 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
     return replacement;
 }
 
+// One at a time: MostPending is 1 here.
+std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements)
+{
+    std::vector<std::string> problems;
+    for (const std::unique_ptr<Replacement>& replacement : replacements)
+        problems.push_back(replacement->Commit(Replacement::FolderSync::Later));
+    return problems;
+}
+
 void SyncFolder(const std::filesystem::path&)
 {
     // Each move was made with MOVEFILE_WRITE_THROUGH: nothing is left to do.

@@ -249,6 +249,10 @@ private slots:
         QTest::newRow("80 items, longer than a piece of bytes")
             << QByteArray("        DB " + QByteArray("A5H,").repeated(79) + "5AH;\r\n        DB 01H;\r\n");
         QTest::newRow("no end after the last line") << QByteArray("        DB 01H,02H;\r\n        DB 03H,04H;");
+        // Past the last dot lines are only measured, whole ones at once.
+        QTest::newRow("lines after every dot is painted")
+            << listing + "        DB 0GH;\r\n\r\n        DB 3CH;H;\r\n        DB 0ah,F0h\rshort\n" + listing.left(60) +
+                   "        DB A5H,5AH,\r\n        DB 01H,02H";
     }
     void wholeLinesReadAsByCharacters()
     {

@@ -4,7 +4,7 @@
 //
 //   QUILLON_FAULT=CALL:N:SIGNAL   raise SIGNAL (INT, TERM, HUP or KILL) at the
 //                                 N-th CALL: "create" (after an open that creates
-//                                 a file), "write" and "fsync" (after them),
+//                                 a file), "write", "fsync" and "syncfs" (after them),
 //                                 "rename" (before it), "renamed" (after it)
 //   QUILLON_SWAP_FOR_FIFO=PATH    just before PATH is opened for reading, put a
 //                                 named pipe in its place, as a racing program could
@@ -49,9 +49,9 @@ void Moment(const char* call)
     const size_t length = strlen(call);
     if (strncmp(fault, call, length) != 0 || fault[length] != ':')
         return;
-    static int counts[5];
-    static const char* const calls[5] = {"create", "write", "fsync", "rename", "renamed"};
-    for (int k = 0; k < 5; ++k) {
+    static int counts[6];
+    static const char* const calls[6] = {"create", "write", "fsync", "syncfs", "rename", "renamed"};
+    for (int k = 0; k < 6; ++k) {
         if (strcmp(calls[k], call) != 0)
             continue;
         char* end = nullptr;
@@ -120,6 +120,15 @@ int fsync(int fd)
     struct stat info {};
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))  // a file's, not its folder's
         Moment("fsync");
+    return result;
+}
+
+int syncfs(int fd)
+{
+    using Syncfs = int (*)(int);
+    static const Syncfs real = Next<Syncfs>("syncfs");
+    const int result = real(fd);
+    Moment("syncfs");
     return result;
 }
 

@@ -1,0 +1,2 @@
+// x
+unsigned char x[] = { 1, 0x2, 03, 4u, };
