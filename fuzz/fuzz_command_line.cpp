@@ -1,6 +1,6 @@
 // Any bytes as quillon-cli's argument vector (split at NUL bytes) through its
-// own main, built here with main renamed QuillonCliMain and the two commands
-// replaced: nothing is read or written, only the parsing runs. It must end
+// own main, built here with main renamed QuillonCliMain and its commands'
+// work replaced: nothing is read or written, only the parsing runs. It must end
 // with 0 or 64 without a fault, and the options a command would get must hold
 // what the parsing promises.
 #include "cli/commands.h"
@@ -30,9 +30,20 @@ ExitCode RunConvert(const ConvertOptions& options)
     return BadFile;  // told apart from what the parsing answers
 }
 
-ExitCode RunPreview(const std::filesystem::path& file)
+ExitCode RunPreview(const PreviewOptions& options)
 {
-    FUZZ_CHECK(!file.empty(), "preview of no file");
+    FUZZ_CHECK(!options.file.empty(), "preview of no file");
+    FUZZ_CHECK(options.scale >= 1 && options.scale <= 16, "--scale %d taken", options.scale);
+    return BadFile;
+}
+
+ExitCode RunText()
+{
+    return BadFile;
+}
+
+ExitCode RunFont()
+{
     return BadFile;
 }
 
