@@ -2,6 +2,7 @@
 // to the dot walk.
 #pragma once
 
+#include "common/hex_digit.h"
 #include "common/result.h"
 #include "preview/dot_walk.h"
 
@@ -38,17 +39,6 @@ inline constexpr char Expansions[16][4] = {
     {'1', '0', '0', '0'}, {'1', '0', '0', '1'}, {'1', '0', '1', '0'}, {'1', '0', '1', '1'},
     {'1', '1', '0', '0'}, {'1', '1', '0', '1'}, {'1', '1', '1', '0'}, {'1', '1', '1', '1'},
 };
-// 0 .. 15 for a hexadecimal digit in either case, otherwise -1.
-constexpr int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 // The same looked up, for the reading of every character.
 struct HexValueTable {
     signed char values[256];

@@ -1,6 +1,7 @@
 // BDF (Glyph Bitmap Distribution Format 2.1), read line by line from its text.
 // Only the characters asked for (and the default one) are kept, each at most
 // MaxGlyphSide dots a side, so memory stays bounded whatever the file says.
+#include "common/hex_digit.h"
 #include "formats/text_tools.h"
 #include "text/font.h"
 
@@ -53,17 +54,6 @@ std::optional<int> Integer(std::string_view word)
 std::optional<int> Nth(const Words& words, std::size_t n)
 {
     return n < words.rest.size() ? Integer(words.rest[n]) : std::nullopt;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The lines of the text one at a time (ends CR LF, CR or LF), never all at once.
@@ -204,7 +194,7 @@ std::string Reader::Character(Lines& lines)
                 if (hex.size() < static_cast<std::size_t>((w + 7) / 8 * 2))
                     return Fail(line.number, "a bitmap row is shorter than the BBX width");
                 for (int column = 0; column < w && !glyph.dots.empty(); ++column) {
-                    const int digit = HexDigit(hex[static_cast<std::size_t>(column / 4)]);
+                    const int digit = HexDigitValue(hex[static_cast<std::size_t>(column / 4)]);
                     if (digit < 0)
                         return Fail(line.number, "a bitmap row holds a character that is no hex digit");
                     glyph.dots[static_cast<std::size_t>(row * w + column)] = (digit >> (3 - column % 4)) & 1;
