@@ -175,12 +175,12 @@ ExitCode RunConvert(const ConvertOptions& options)
     std::vector<std::unique_ptr<files::Replacement>> pending;
     std::vector<std::filesystem::path> pendingPaths;
     const auto commitPending = [&] {
-        const std::vector<std::string> problems = files::CommitAll(pending);
+        const std::vector<Result<void>> committed = files::CommitAll(pending);
         for (std::size_t k = 0; k < pending.size(); ++k) {
-            if (problems[k].empty()) {
+            if (committed[k]) {
                 written.push_back(pendingPaths[k]);
             } else {
-                Problem(pendingPaths[k], "cannot be written: " + OneLine(problems[k]));
+                Problem(pendingPaths[k], "cannot be written: " + OneLine(committed[k].Error()));
                 badFile = true;
             }
         }
@@ -227,19 +227,17 @@ ExitCode RunConvert(const ConvertOptions& options)
             badFile = true;
             continue;
         }
-        std::string problem;
-        auto replacement = files::BeginReplacement(
-            outputPath, options.hasOutput ? files::Place::Given : files::Place::Derived, problem);
-        if (replacement)
-            problem = replacement->Write(bytes);
-        if (problem.empty())
-            problem = replacement->Close();
-        if (!problem.empty()) {
-            Problem(outputPath, "cannot be written: " + OneLine(problem));
+        Result<std::unique_ptr<files::Replacement>> replacement =
+            files::BeginReplacement(outputPath, options.hasOutput ? files::Place::Given : files::Place::Derived);
+        Result<void> written = replacement ? (*replacement)->Write(bytes) : Failure{replacement.Error()};
+        if (written)
+            written = (*replacement)->Close();
+        if (!written) {
+            Problem(outputPath, "cannot be written: " + OneLine(written.Error()));
             badFile = true;
             continue;
         }
-        pending.push_back(std::move(replacement));
+        pending.push_back(std::move(*replacement));
         pendingPaths.push_back(outputPath);
         if (pending.size() == files::MostPending)
             commitPending();

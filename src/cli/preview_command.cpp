@@ -91,9 +91,10 @@ ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const Preview
         }
     }
     const Result<std::string> png = DotsPng(paints, options.scale);
-    std::string problem = png ? files::ReplaceFile(options.png, *png, files::Place::Given) : png.Error();
-    if (!problem.empty()) {
-        Problem(options.png, "cannot be written: " + OneLine(problem));
+    const Result<void> written =
+        png ? files::ReplaceFile(options.png, *png, files::Place::Given) : Failure{png.Error()};
+    if (!written) {
+        Problem(options.png, "cannot be written: " + OneLine(written.Error()));
         return BadFile;
     }
     return AllGood;

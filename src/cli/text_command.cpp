@@ -97,8 +97,8 @@ bool WriteOutput(const std::string& output, const std::string& bytes)
         Emit(bytes);
         return StdoutIntact();
     }
-    if (const std::string problem = files::ReplaceFile(path, bytes, files::Place::Given); !problem.empty()) {
-        Problem(path, "cannot be written: " + OneLine(problem));
+    if (const Result<void> written = files::ReplaceFile(path, bytes, files::Place::Given); !written) {
+        Problem(path, "cannot be written: " + OneLine(written.Error()));
         return false;
     }
     return true;

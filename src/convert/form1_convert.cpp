@@ -16,20 +16,17 @@ namespace {
 
 // Writes the listing into its place, opened before the picture is walked so
 // that a place that cannot be written fails before the progress counts.
-// Returns an empty string, or the reason nothing was written.
 template <typename Write>
-std::string SaveListing(const std::filesystem::path& path, const std::filesystem::path& picture, Write&& write)
+Result<void> SaveListing(const std::filesystem::path& path, const std::filesystem::path& picture, Write&& write)
 {
     if (files::SameFile(path, picture))
-        return "It is the picture itself; the picture is left as it is.";
-    std::string problem;
-    const std::unique_ptr<files::Replacement> replacement =
-        files::BeginReplacement(path, files::Place::Derived, problem);
+        return Failure{"It is the picture itself; the picture is left as it is."};
+    Result<std::unique_ptr<files::Replacement>> replacement = files::BeginReplacement(path, files::Place::Derived);
     if (!replacement)
-        return problem;
-    if (problem = replacement->Write(write()); !problem.empty())
-        return problem;
-    return replacement->Commit();
+        return Failure{replacement.Error()};
+    if (Result<void> written = (*replacement)->Write(write()); !written)
+        return written;
+    return (*replacement)->Commit();
 }
 
 }  // namespace
@@ -40,12 +37,12 @@ void Form1::ConvertButton_Click()
     if (state_.InfoHeader.biBitCount == 1) {
         CountPagesAndBlocks(state_);
         const RgbValue onColour = NormalOption->isChecked() ? ColourOf(Palette0) : ColourOf(Palette1);
-        const std::string problem = SaveListing(state_.OutputPath, pictureFolder_ / pictureName_, [&] {
+        const Result<void> saved = SaveListing(state_.OutputPath, pictureFolder_ / pictureName_, [&] {
             return WriteListing(
                 state_, onColour, [this](int x, int y) { return picture_.Pixel(x, y); },
                 [this](int percent) { SetProgress(percent); });
         });
-        if (problem.empty()) {
+        if (saved) {
             ProgressPer->setText(QStringLiteral("100"));
             ConvertStatus = QStringLiteral("S");
             PreviewButton->setEnabled(true);
@@ -54,7 +51,7 @@ void Form1::ConvertButton_Click()
             QMessageBox box(
                 QMessageBox::Warning, QStringLiteral("Listing Write Error"),
                 QStringLiteral("The listing could not be written:\n%1\n\n%2")
-                    .arg(QDir::toNativeSeparators(ShownPath(state_.OutputPath)), QString::fromStdString(problem)),
+                    .arg(QDir::toNativeSeparators(ShownPath(state_.OutputPath)), QString::fromStdString(saved.Error())),
                 QMessageBox::Ok, this);
             box.exec();
         }

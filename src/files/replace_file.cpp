@@ -154,14 +154,14 @@ public:
         Untrack(slot_);
     }
 
-    std::string Write(std::string_view bytes) override
+    Result<void> Write(std::string_view bytes) override
     {
         while (!bytes.empty()) {
             const ssize_t wrote = ::write(fd_, bytes.data(), bytes.size());
             if (wrote < 0) {
                 if (errno == EINTR)
                     continue;
-                return ErrorText(errno);
+                return Failure{ErrorText(errno)};
             }
             bytes.remove_prefix(static_cast<std::size_t>(wrote));
         }
@@ -170,39 +170,43 @@ public:
 
     const std::filesystem::path& Target() const override { return final_; }
 
-    std::string Commit(FolderSync folder) override
+    Result<void> Commit(FolderSync folder) override
     {
         if (temporary_.empty()) {  // a pipe or device, written into directly
             const int fd = std::exchange(fd_, -1);
-            return ::close(fd) == 0 ? std::string() : ErrorText(errno);
+            if (::close(fd) != 0)
+                return Failure{ErrorText(errno)};
+            return {};
         }
         if (::fsync(fd_) != 0)
-            return ErrorText(errno);
-        if (std::string problem = Rename(); !problem.empty())
-            return problem;
+            return Failure{ErrorText(errno)};
+        if (Result<void> renamed = Rename(); !renamed)
+            return renamed;
         if (folder == FolderSync::Now)
             SyncFolder(final_.parent_path());
         return {};
     }
 
-    std::string Close() override
+    Result<void> Close() override
     {
         if (temporary_.empty() || fd_ < 0)  // a pipe or device: closed by Commit
             return {};
         struct stat info {};
         if (::fstat(fd_, &info) != 0)
-            return ErrorText(errno);
+            return Failure{ErrorText(errno)};
         device_ = info.st_dev;
-        return ::close(std::exchange(fd_, -1)) == 0 ? std::string() : ErrorText(errno);
+        if (::close(std::exchange(fd_, -1)) != 0)
+            return Failure{ErrorText(errno)};
+        return {};
     }
 
     // Closes the synced file, if still open, and puts it in place.
-    std::string Rename()
+    Result<void> Rename()
     {
         if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0)
-            return ErrorText(errno);
+            return Failure{ErrorText(errno)};
         if (::rename(temporary_.c_str(), final_.c_str()) != 0)
-            return ErrorText(errno);
+            return Failure{ErrorText(errno)};
         committed_ = true;
         Untrack(slot_);
         return {};
@@ -218,7 +222,7 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path, Place place, std::string& problem)
+Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::path& path, Place place)
 {
     auto replacement = std::make_unique<PosixReplacement>();
     replacement->final_ = path;
@@ -230,47 +234,39 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         if (S_ISLNK(entry.st_mode)) {
             char* resolved = ::realpath(path.c_str(), nullptr);
             if (!resolved) {
-                problem = errno == ENOENT ? "It is a symbolic link to nothing; a link is followed only to an "
-                                            "existing file."
-                                          : ErrorText(errno);
-                return nullptr;
+                return Failure{errno == ENOENT ? "It is a symbolic link to nothing; a link is followed only to an "
+                                                 "existing file."
+                                               : ErrorText(errno)};
             }
             replacement->final_ = resolved;
             std::free(resolved);
         }
         if (::stat(replacement->final_.c_str(), &existing) != 0) {
-            problem = ErrorText(errno);
-            return nullptr;
+            return Failure{ErrorText(errno)};
         }
         if (S_ISDIR(existing.st_mode)) {
-            problem = FolderInTheWay;
-            return nullptr;
+            return Failure{FolderInTheWay};
         }
         if (S_ISFIFO(existing.st_mode) || S_ISCHR(existing.st_mode)) {
             if (place == Place::Derived) {
-                problem = SpecialInTheWay;
-                return nullptr;
+                return Failure{SpecialInTheWay};
             }
             // As a shell's ">": waits for a pipe's reader, writes at a device.
             replacement->fd_ = ::open(replacement->final_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
             if (replacement->fd_ < 0) {
-                problem = ErrorText(errno);
-                return nullptr;
+                return Failure{ErrorText(errno)};
             }
-            return replacement;
+            return std::unique_ptr<Replacement>(std::move(replacement));
         }
         if (!S_ISREG(existing.st_mode)) {
-            problem = SpecialInTheWay;
-            return nullptr;
+            return Failure{SpecialInTheWay};
         }
         if (::access(replacement->final_.c_str(), W_OK) != 0) {
-            problem = ErrorText(errno);
-            return nullptr;
+            return Failure{ErrorText(errno)};
         }
         replacing = true;
     } else if (errno != ENOENT) {
-        problem = ErrorText(errno);
-        return nullptr;
+        return Failure{ErrorText(errno)};
     }
 
     InstallCleanup();
@@ -281,9 +277,9 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         replacement->temporary_ = folder / TemporaryName(name, folder, random);
         replacement->slot_ = Track(replacement->temporary_.native());
         if (replacement->slot_ < 0) {
-            problem = "Too many files in flight at once.";
+            std::string problem = "Too many files in flight at once.";
             replacement->temporary_.clear();
-            return nullptr;
+            return Failure{problem};
         }
         replacement->fd_ =
             ::open(replacement->temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
@@ -297,9 +293,9 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         }
     }
     if (replacement->fd_ < 0) {
-        problem = ErrorText(errno);
+        std::string problem = ErrorText(errno);
         replacement->temporary_.clear();
-        return nullptr;
+        return Failure{problem};
     }
     if (replacing) {
         // Owner and group first: a change of owner clears the set-id bits.
@@ -308,12 +304,12 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         ::fchmod(replacement->fd_, existing.st_mode & 07777);
         CopyUserAttributes(replacement->final_, replacement->fd_);
     }
-    return replacement;
+    return std::unique_ptr<Replacement>(std::move(replacement));
 }
 
-std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements)
+std::vector<Result<void>> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements)
 {
-    std::vector<std::string> problems(replacements.size());
+    std::vector<std::string> problems(replacements.size());  // empty while a file is fine
     const auto each = [&](auto step) {
         for (std::size_t k = 0; k < replacements.size(); ++k) {
             auto& replacement = static_cast<PosixReplacement&>(*replacements[k]);
@@ -328,11 +324,11 @@ std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>>
     std::map<dev_t, std::vector<PosixReplacement*>> systems;
     each([&](PosixReplacement& replacement) {
         if (replacement.temporary_.empty())  // a pipe or device: closed, done
-            return replacement.Commit(Replacement::FolderSync::Later);
-        std::string problem = replacement.Close();
-        if (problem.empty())
+            return replacement.Commit(Replacement::FolderSync::Later).Error();
+        const Result<void> closed = replacement.Close();
+        if (closed)
             systems[replacement.device_].push_back(&replacement);
-        return problem;
+        return closed.Error();
     });
     std::map<const PosixReplacement*, std::string> unsynced;
     for (const auto& [device, files] : systems) {
@@ -366,11 +362,14 @@ std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>>
         if (replacement.temporary_.empty())  // a pipe or device, done
             return std::string();
         folders.insert(replacement.final_.parent_path());
-        return replacement.Rename();
+        return replacement.Rename().Error();
     });
     for (const std::filesystem::path& folder : folders)
         SyncFolder(folder);
-    return problems;
+    std::vector<Result<void>> results;
+    for (std::string& problem : problems)
+        results.push_back(problem.empty() ? Result<void>() : Result<void>(Failure{std::move(problem)}));
+    return results;
 }
 
 void SyncFolder(const std::filesystem::path& folder)

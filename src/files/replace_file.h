@@ -3,6 +3,8 @@
 // temporary file beside it, reach the disk, and only then take its place.
 #pragma once
 
+#include "common/result.h"
+
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -37,18 +39,17 @@ public:
     enum class FolderSync { Now, Later };
 
     virtual ~Replacement() = default;
-    // Appends bytes; an empty string, or the reason they could not be written.
-    virtual std::string Write(std::string_view bytes) = 0;
-    // Flushes the bytes to the disk and puts the file in place; the same answer.
+    // Appends bytes.
+    virtual Result<void> Write(std::string_view bytes) = 0;
+    // Flushes the bytes to the disk and puts the file in place.
     // The file's bytes are on the disk before it takes the place, so the place
     // holds the earlier file or the new one, whole, whatever happens. Its new
     // name reaches the disk with its folder: now, or, for a batch of files,
     // Later through SyncFolder once for every folder written to.
-    virtual std::string Commit(FolderSync folder = FolderSync::Now) = 0;
+    virtual Result<void> Commit(FolderSync folder = FolderSync::Now) = 0;
     // Ends the writing without syncing: the file is closed, to be put in place
     // by CommitAll, so that a batch of files waits without a descriptor each.
-    // An empty string, or the reason.
-    virtual std::string Close() { return {}; }
+    virtual Result<void> Close() { return {}; }
     // The file written: the path given, or where its link leads.
     virtual const std::filesystem::path& Target() const = 0;
 };
@@ -64,26 +65,25 @@ inline constexpr std::size_t MostPending = 4096;
 
 // Commits replacements whose bytes are all written, each as Commit would, but
 // with the waits shared: every file's bytes reach the disk together, then each
-// takes its place, then each folder is synced once. For each, in order, an
-// empty string or why it could not be put in place: then the earlier file is
-// left as it was, and dropping the replacement removes its temporary file.
-std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements);
+// takes its place, then each folder is synced once. For each, in order, done
+// or why it could not be put in place: then the earlier file is left as it
+// was, and dropping the replacement removes its temporary file.
+std::vector<Result<void>> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements);
 
 // Puts the entries of `folder` (renames into it) on the disk.
 void SyncFolder(const std::filesystem::path& folder);
 
-std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path, Place place, std::string& problem);
+Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::path& path, Place place);
 
-// Begin, Write and Commit in one: an empty string, or the reason.
-inline std::string ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place)
+// Begin, Write and Commit in one.
+inline Result<void> ReplaceFile(const std::filesystem::path& path, std::string_view bytes, Place place)
 {
-    std::string problem;
-    const std::unique_ptr<Replacement> replacement = BeginReplacement(path, place, problem);
+    Result<std::unique_ptr<Replacement>> replacement = BeginReplacement(path, place);
     if (!replacement)
-        return problem;
-    if (problem = replacement->Write(bytes); !problem.empty())
-        return problem;
-    return replacement->Commit();
+        return Failure{replacement.Error()};
+    if (Result<void> written = (*replacement)->Write(bytes); !written)
+        return written;
+    return (*replacement)->Commit();
 }
 
 }  // namespace quillon::files

@@ -110,7 +110,7 @@ public:
         }
     }
 
-    std::string Write(std::string_view bytes) override
+    Result<void> Write(std::string_view bytes) override
     {
         const std::size_t total = bytes.size();
         while (!bytes.empty()) {
@@ -120,9 +120,9 @@ public:
                 const DWORD code = GetLastError();
                 const std::size_t done = written_ + total - bytes.size();
                 if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL || done > 0)
-                    return "Only " + std::to_string(done) + " of its " + std::to_string(written_ + total) +
-                           " bytes could be written; the disk may be full.";
-                return ErrorWords(code);
+                    return Failure{"Only " + std::to_string(done) + " of its " + std::to_string(written_ + total) +
+                                   " bytes could be written; the disk may be full."};
+                return Failure{ErrorWords(code)};
             }
             bytes.remove_prefix(written);
         }
@@ -130,24 +130,26 @@ public:
         return {};
     }
 
-    std::string Commit(FolderSync) override
+    Result<void> Commit(FolderSync) override
     {
         // A name's change reaches the disk with MOVEFILE_WRITE_THROUGH; there
         // is no folder to sync on Windows.
         if (temporary_.empty()) {  // a device or pipe, written into directly
             const HANDLE file = std::exchange(file_, INVALID_HANDLE_VALUE);
-            return CloseHandle(file) ? std::string() : ErrorWords(GetLastError());
+            if (!CloseHandle(file))
+                return Failure{ErrorWords(GetLastError())};
+            return {};
         }
         // The bytes reach the disk before the name points at them.
         if (!FlushFileBuffers(file_))
-            return ErrorWords(GetLastError());
+            return Failure{ErrorWords(GetLastError())};
         const HANDLE file = std::exchange(file_, INVALID_HANDLE_VALUE);
         if (!CloseHandle(file))
-            return ErrorWords(GetLastError());
+            return Failure{ErrorWords(GetLastError())};
         if (replacing_)
             SetFileAttributesW(temporary_.c_str(), earlierAttributes_ & CarriedAttributes);
         if (!MoveFileExW(temporary_.c_str(), full_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return ErrorWords(GetLastError());
+            return Failure{ErrorWords(GetLastError())};
         committed_ = true;
         Untrack();
         return {};
@@ -179,14 +181,13 @@ std::wstring TemporaryName(const std::wstring& name, std::mt19937& random)
 
 }  // namespace
 
-std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path, Place place, std::string& problem)
+Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::path& path, Place place)
 {
     auto replacement = std::make_unique<WindowsReplacement>();
     replacement->final_ = path;
     replacement->full_ = FullPath(path);
     if (replacement->full_.empty()) {
-        problem = ErrorWords(GetLastError());
-        return nullptr;
+        return Failure{ErrorWords(GetLastError())};
     }
     const std::wstring& full = replacement->full_;
 
@@ -199,33 +200,28 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
         const bool known = type == FILE_TYPE_DISK && GetFileInformationByHandle(existing, &info);
         CloseHandle(existing);
         if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            problem = FolderInTheWay;
-            return nullptr;
+            return Failure{FolderInTheWay};
         }
         if (!known) {
             if (place == Place::Derived) {
-                problem = SpecialInTheWay;
-                return nullptr;
+                return Failure{SpecialInTheWay};
             }
             // As a command prompt's ">": written at the device or into the pipe.
             replacement->file_ = CreateFileW(full.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (replacement->file_ == INVALID_HANDLE_VALUE) {
-                problem = ErrorWords(GetLastError());
-                return nullptr;
+                return Failure{ErrorWords(GetLastError())};
             }
-            return replacement;
+            return std::unique_ptr<Replacement>(std::move(replacement));
         }
         // A read-only file is refused, as Windows refuses to replace it.
         if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-            problem = ErrorWords(ERROR_ACCESS_DENIED);
-            return nullptr;
+            return Failure{ErrorWords(ERROR_ACCESS_DENIED)};
         }
         replacement->replacing_ = true;
         replacement->earlierAttributes_ = info.dwFileAttributes;
     } else if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) {
-        problem = ErrorWords(code);
-        return nullptr;
+        return Failure{ErrorWords(code)};
     }
 
     static std::mt19937 random{std::random_device{}()};
@@ -241,18 +237,18 @@ std::unique_ptr<Replacement> BeginReplacement(const std::filesystem::path& path,
             break;
     }
     if (replacement->file_ == INVALID_HANDLE_VALUE) {
-        problem = ErrorWords(GetLastError());
+        std::string problem = ErrorWords(GetLastError());
         Untrack();
         replacement->temporary_.clear();
-        return nullptr;
+        return Failure{problem};
     }
-    return replacement;
+    return std::unique_ptr<Replacement>(std::move(replacement));
 }
 
 // One at a time: MostPending is 1 here.
-std::vector<std::string> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements)
+std::vector<Result<void>> CommitAll(std::span<const std::unique_ptr<Replacement>> replacements)
 {
-    std::vector<std::string> problems;
+    std::vector<Result<void>> problems;
     for (const std::unique_ptr<Replacement>& replacement : replacements)
         problems.push_back(replacement->Commit(Replacement::FolderSync::Later));
     return problems;

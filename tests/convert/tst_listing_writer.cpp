@@ -251,7 +251,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("lcd_a.txt");
         QVERIFY(WriteFile(path, QByteArray(5000, 'x')));
-        QCOMPARE(files::ReplaceFile(FilePath(path), "short\r\n", files::Place::Derived), std::string());
+        QVERIFY(files::ReplaceFile(FilePath(path), "short\r\n", files::Place::Derived).Ok());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("short\r\n"));
@@ -272,7 +272,7 @@ private slots:
         const QString keep = dir.filePath("lcd_keep.txt");
         QVERIFY(WriteFile(keep, "earlier\r\n"));
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        QVERIFY(!files::ReplaceFile(FilePath(dir.filePath(name)), "new\r\n", files::Place::Derived).empty());
+        QVERIFY(!files::ReplaceFile(FilePath(dir.filePath(name)), "new\r\n", files::Place::Derived).Ok());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
         QFile file(keep);
         QVERIFY(file.open(QIODevice::ReadOnly));

@@ -136,7 +136,7 @@ int main()
                                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                                            : INVALID_HANDLE_VALUE;
 
-        const std::string reason = quillon::files::ReplaceFile(FromUtf8(row.target), row.bytes, row.place);
+        const std::string reason = quillon::files::ReplaceFile(FromUtf8(row.target), row.bytes, row.place).Error();
 
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
