@@ -77,8 +77,9 @@ for row in "${rows[@]}"; do
   call=${row%%|*}
   expected=${row#*|}
   expected=${expected//convert /convert --quiet }
-  expected=${expected//S\//$src/$number/}
-  expected=${expected//B\//$out/$number/}
+  # S/ and B/ only where a word starts: a scratch folder's name may end in S or B.
+  expected=${expected// S\// $src/$number/}
+  expected=${expected// B\// $out/$number/}
   all_expected+="$expected;"
   files=$(tr ';' '\n' <<<"$expected" | sed 's/.* -o \([^ ]*\) .*/\1/')
   for file in $files; do
@@ -95,7 +96,7 @@ diff "$scratch/expected" "$scratch/actual" || fail "quillon-cli was not called a
 # A new quillon-cli converts every picture again. The files written are made
 # an hour old first: a file's time has the kernel's coarse resolution, and the
 # fake touched within the same tick as the last file would look no newer.
-find "$out" -name 'lcd_*' -exec touch -d '-1 hour' {} +
+find "$out" "$scratch/elsewhere" -name 'lcd_*' -exec touch -d '-1 hour' {} +
 touch "$fake"
 rm "$scratch/calls"
 run "$scratch/build.log" cmake --build "$out"
