@@ -88,7 +88,10 @@ grep -q "lcd_ARROW.h: missing" "$scratch/out" || fail "a deleted header is not n
 readme_config=$(awk '/^```yaml$/ { found = 1; next } found && /^```$/ { exit } found { print }' "$source_dir/README.md")
 readme_rev=$(sed -n 's/^ *rev: *//p' <<<"$readme_config")
 [ -n "$readme_rev" ] || fail "the README shows no rev"
-if git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1; then
+if [ -z "$(git -C "$source_dir" tag -l 2>/dev/null)" ]; then
+  # A tarball, or a clone made without tags: the rev cannot be looked up here.
+  echo "no tags in this checkout: the README's rev $readme_rev is not tried"
+else
   git -C "$source_dir" rev-parse -q --verify "$readme_rev^{commit}" >/dev/null ||
     fail "the README's rev $readme_rev names no revision of this repository"
   repo=$scratch/readme
@@ -96,7 +99,5 @@ if git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1; then
   sed "s|^\( *- repo: \).*|\1$source_dir|" <<<"$readme_config" >"$repo/.pre-commit-config.yaml"
   (cd "$repo" && quillon-cli convert logo.bmp icons/ARROW.BMP >/dev/null)
   commit "$repo" pass "the README's configuration"
-else
-  echo "not a git checkout: the README's rev $readme_rev is not tried"
 fi
 echo "pre-commit hook ok"
