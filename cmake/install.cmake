@@ -93,10 +93,12 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "quillon-cli writes and checks the same listings from make, CMake or a CI job.")
 set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from dpkg-shlibdeps; the window also needs Qt's platform
-# plugins at run time and the Arial-metric font its notice is set in; quillon-cli
-# loads FreeType when a font needs it.
+# plugins at run time and the Arial-metric font its notice is set in. The picture
+# codecs and FreeType are loaded when a file needs them, so dpkg-shlibdeps cannot
+# see them: they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, libfreetype6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, fonts-liberation, libspng0, libgif7, libjpeg62-turbo, libfreetype6")
 # bash reads the completion of quillon-cli only where bash-completion is
 # installed: recommended, as Debian's packages that ship completions do.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")

@@ -3,6 +3,7 @@
 // its transparent index and its place in the logical screen. Frames that leave
 // nothing behind for later ones (restored, or cleared to the background) are
 // skipped without being decompressed.
+#include "common/shared_library.h"
 #include "intake/decode_limits.h"
 
 #include <gif_lib.h>
@@ -14,6 +15,34 @@
 namespace quillon {
 
 namespace {
+
+// clang-format off
+#define QUILLON_GIF_FUNCTIONS(F) \
+    F(DGifOpen)                  \
+    F(DGifCloseFile)             \
+    F(GifErrorString)            \
+    F(DGifGetRecordType)         \
+    F(DGifGetExtension)          \
+    F(DGifGetExtensionNext)      \
+    F(DGifExtensionToGCB)        \
+    F(DGifGetImageDesc)          \
+    F(GifFreeSavedImages)        \
+    F(DGifGetLine)               \
+    F(DGifGetCode)               \
+    F(DGifGetCodeNext)
+// clang-format on
+
+struct Giflib {
+    QUILLON_GIF_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
+};
+
+const Loaded<Giflib>& Lib()
+{
+    return LoadOnce<Giflib>("libgif.so.7", "libgif7", [](SharedLibrary& library, Giflib& api) {
+        (void)library;
+        QUILLON_GIF_FUNCTIONS(QUILLON_FUNCTION_LOOKUP)
+    });
+}
 
 // Frames decompressed on the way to the one asked for, in pixels: a few
 // seconds' work. A small file can declare many large frames.
@@ -38,7 +67,7 @@ struct GifClose {
     void operator()(GifFileType* gif) const
     {
         int error = 0;
-        DGifCloseFile(gif, &error);
+        Lib()->DGifCloseFile(gif, &error);
     }
 };
 
@@ -46,7 +75,7 @@ Failure GifFailure(int error)
 {
     if (error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
         return Failure{"the file ends before the picture does"};
-    const char* text = GifErrorString(error);
+    const char* text = Lib()->GifErrorString(error);
     return Failure{std::string("damaged GIF: ") + (text ? text : "unknown error")};
 }
 
@@ -91,7 +120,7 @@ bool Paint(GifFileType* gif, PictureImage& canvas, int transparent)
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
     for (int k = 0; k < frame.Height; ++k) {
-        if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
+        if (Lib()->DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
             return false;
         const int y = frame.Top + (frame.Interlace ? RowOf(k, frame.Height) : k);
         if (y >= canvas.height)
@@ -119,10 +148,10 @@ bool SkipPixels(GifFileType* gif)
 {
     int codeSize = 0;
     GifByteType* block = nullptr;
-    if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR)
+    if (Lib()->DGifGetCode(gif, &codeSize, &block) == GIF_ERROR)
         return false;
     while (block)
-        if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
+        if (Lib()->DGifGetCodeNext(gif, &block) == GIF_ERROR)
             return false;
     return true;
 }
@@ -131,9 +160,11 @@ bool SkipPixels(GifFileType* gif)
 
 Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
 {
+    if (!Lib())
+        return Failure{Lib().problem};
     Source source{bytes};
     int error = 0;
-    const std::unique_ptr<GifFileType, GifClose> file(DGifOpen(&source, ReadBytes, &error));
+    const std::unique_ptr<GifFileType, GifClose> file(Lib()->DGifOpen(&source, ReadBytes, &error));
     if (!file)
         return GifFailure(error);
     GifFileType* gif = file.get();
@@ -148,28 +179,28 @@ Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
     GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif, &record) == GIF_ERROR)
+        if (Lib()->DGifGetRecordType(gif, &record) == GIF_ERROR)
             return GifFailure(gif->Error);
         if (record == TERMINATE_RECORD_TYPE)
             break;
         if (record == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType* block = nullptr;
-            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+            if (Lib()->DGifGetExtension(gif, &code, &block) == GIF_ERROR)
                 return GifFailure(gif->Error);
             if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
-                DGifExtensionToGCB(block[0], block + 1, &control);
+                Lib()->DGifExtensionToGCB(block[0], block + 1, &control);
             while (block)
-                if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                if (Lib()->DGifGetExtensionNext(gif, &block) == GIF_ERROR)
                     return GifFailure(gif->Error);
             continue;
         }
         if (record != IMAGE_DESC_RECORD_TYPE)
             continue;
-        if (DGifGetImageDesc(gif) == GIF_ERROR)
+        if (Lib()->DGifGetImageDesc(gif) == GIF_ERROR)
             return GifFailure(gif->Error);
         // giflib keeps a copy of every descriptor; the frames are counted here instead.
-        GifFreeSavedImages(gif);
+        Lib()->GifFreeSavedImages(gif);
         gif->ImageCount = 0;
 
         const GifImageDesc& frame = gif->Image;

@@ -3,6 +3,7 @@
 // tool takes is decoded at 1/2, 1/4 or 1/8 of its size by the library's DCT
 // scaling, which the fitting onto 122 x 32 dots never misses. Errors come back
 // through longjmp; the library never ends the program.
+#include "common/shared_library.h"
 #include "intake/decode_limits.h"
 
 #include <csetjmp>
@@ -14,6 +15,31 @@
 namespace quillon {
 
 namespace {
+
+// clang-format off
+#define QUILLON_JPEG_FUNCTIONS(F)  \
+    F(jpeg_std_error)              \
+    F(jpeg_CreateDecompress)       \
+    F(jpeg_destroy_decompress)     \
+    F(jpeg_mem_src)                \
+    F(jpeg_read_header)            \
+    F(jpeg_calc_output_dimensions) \
+    F(jpeg_start_decompress)       \
+    F(jpeg_read_scanlines)         \
+    F(jpeg_finish_decompress)
+// clang-format on
+
+struct Libjpeg {
+    QUILLON_JPEG_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
+};
+
+const Loaded<Libjpeg>& Lib()
+{
+    return LoadOnce<Libjpeg>("libjpeg.so.62", "libjpeg62-turbo", [](SharedLibrary& library, Libjpeg& api) {
+        (void)library;
+        QUILLON_JPEG_FUNCTIONS(QUILLON_FUNCTION_LOOKUP)
+    });
+}
 
 // A corrupt file could hold thousands of tiny progressive scans, each a pass
 // over the whole picture; real ones have about ten.
@@ -90,14 +116,14 @@ struct Decoder {
 
     Decoder()
     {
-        info.err = jpeg_std_error(&errors.base);
+        info.err = Lib()->jpeg_std_error(&errors.base);
         errors.base.error_exit = Escape;
         errors.base.emit_message = OnMessage;
-        jpeg_create_decompress(&info);
+        Lib()->jpeg_CreateDecompress(&info, JPEG_LIB_VERSION, sizeof info);
         progress.progress_monitor = CountScans;
         info.progress = &progress;
     }
-    ~Decoder() { jpeg_destroy_decompress(&info); }
+    ~Decoder() { Lib()->jpeg_destroy_decompress(&info); }
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 };
@@ -123,8 +149,8 @@ Failure JpegFailure(const ErrorManager& errors)
 std::optional<Failure> Decode(Decoder& decoder, std::span<const std::uint8_t> bytes)
 {
     jpeg_decompress_struct& info = decoder.info;
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
+    Lib()->jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    Lib()->jpeg_read_header(&info, TRUE);
     if (info.image_width == 0 || info.image_height == 0)
         return CheckPictureSize(info.image_width, info.image_height);
 
@@ -134,7 +160,7 @@ std::optional<Failure> Decode(Decoder& decoder, std::span<const std::uint8_t> by
     const std::uint64_t held = info.progressive_mode ? CoefficientBytes(info) : 0;
     info.scale_denom = 8;
     for (info.scale_num = 8;; info.scale_num /= 2) {
-        jpeg_calc_output_dimensions(&info);
+        Lib()->jpeg_calc_output_dimensions(&info);
         const std::uint64_t pixels = std::uint64_t{info.output_width} * info.output_height;
         if (pixels <= MaxPicturePixels && held + pixels * 4 <= DecodeMemoryBudget)
             break;
@@ -149,18 +175,18 @@ std::optional<Failure> Decode(Decoder& decoder, std::span<const std::uint8_t> by
     info.mem->max_memory_to_use =
         static_cast<long>(DecodeMemoryBudget - std::uint64_t{info.output_width} * info.output_height * 4);
 
-    jpeg_start_decompress(&info);
+    Lib()->jpeg_start_decompress(&info);
     decoder.picture = BlankPicture(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     const bool inverted = info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
         std::uint8_t* row = decoder.picture.rgba.data() + std::size_t{info.output_scanline} * info.output_width * 4;
         JSAMPROW rows[1] = {row};
-        if (jpeg_read_scanlines(&info, rows, 1) != 1)
+        if (Lib()->jpeg_read_scanlines(&info, rows, 1) != 1)
             return Failure{"the file ends before the picture does"};
         if (cmyk)
             CmykToRgba(row, info.output_width, inverted);
     }
-    jpeg_finish_decompress(&info);
+    Lib()->jpeg_finish_decompress(&info);
     return std::nullopt;
 }
 
@@ -168,6 +194,8 @@ std::optional<Failure> Decode(Decoder& decoder, std::span<const std::uint8_t> by
 
 Result<PictureImage> DecodeJpeg(std::span<const std::uint8_t> bytes)
 {
+    if (!Lib())
+        return Failure{Lib().problem};
     Decoder decoder;
     if (setjmp(decoder.errors.escape))
         return JpegFailure(decoder.errors);

@@ -1,9 +1,8 @@
 // PNG through libspng: every colour type and bit depth, interlaced or not,
 // tRNS transparency applied, 16-bit samples rounded to 8. Rows are decoded one
 // at a time into the picture, so nothing but the picture is as large as it.
+#include "common/spng_library.h"
 #include "intake/decode_limits.h"
-
-#include <spng.h>
 
 #include <cstring>
 #include <memory>
@@ -17,7 +16,7 @@ namespace {
 constexpr std::size_t ChunkLimit = 1 << 20;
 constexpr std::size_t ChunkCacheLimit = 2 << 20;
 
-Failure PngFailure(int error)
+Failure PngFailure(const Loaded<Spng>& api, int error)
 {
     switch (error) {
         case SPNG_EOF:
@@ -34,13 +33,9 @@ Failure PngFailure(int error)
             return Failure{"the picture is larger than the " + std::to_string(MaxPicturePixels / 1'000'000) +
                            " million pixels this tool takes"};
         default:
-            return Failure{std::string("damaged PNG: ") + spng_strerror(error)};
+            return Failure{std::string("damaged PNG: ") + api->spng_strerror(error)};
     }
 }
-
-struct ContextFree {
-    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
-};
 
 std::uint8_t Round16(const std::uint8_t* sample)
 {
@@ -54,19 +49,22 @@ std::uint8_t Round16(const std::uint8_t* sample)
 
 Result<PictureImage> DecodePng(std::span<const std::uint8_t> bytes)
 {
-    const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(0));
+    const Loaded<Spng>& api = LoadSpng();
+    if (!api)
+        return Failure{api.problem};
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> context(api->spng_ctx_new(0), api->spng_ctx_free);
     if (!context)
         return Failure{"out of memory"};
     spng_ctx* png = context.get();
-    spng_set_image_limits(png, MaxPicturePixels, MaxPicturePixels);
-    spng_set_chunk_limits(png, ChunkLimit, ChunkCacheLimit);
-    spng_set_crc_action(png, SPNG_CRC_ERROR, SPNG_CRC_ERROR);
-    if (int error = spng_set_png_buffer(png, bytes.data(), bytes.size()))
-        return PngFailure(error);
+    api->spng_set_image_limits(png, MaxPicturePixels, MaxPicturePixels);
+    api->spng_set_chunk_limits(png, ChunkLimit, ChunkCacheLimit);
+    api->spng_set_crc_action(png, SPNG_CRC_ERROR, SPNG_CRC_ERROR);
+    if (int error = api->spng_set_png_buffer(png, bytes.data(), bytes.size()))
+        return PngFailure(api, error);
 
     spng_ihdr header{};
-    if (int error = spng_get_ihdr(png, &header))
-        return PngFailure(error);
+    if (int error = api->spng_get_ihdr(png, &header))
+        return PngFailure(api, error);
     if (std::optional<Failure> failure = CheckPictureSize(header.width, header.height))
         return *failure;
 
@@ -78,8 +76,8 @@ Result<PictureImage> DecodePng(std::span<const std::uint8_t> bytes)
     const bool deep = header.bit_depth == 16;
     const int format = deep ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     const std::size_t pixelSize = deep ? 8 : 4;
-    if (int error = spng_decode_image(png, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
-        return PngFailure(error);
+    if (int error = api->spng_decode_image(png, nullptr, 0, format, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
+        return PngFailure(api, error);
 
     PictureImage picture = BlankPicture(static_cast<int>(header.width), static_cast<int>(header.height));
     std::vector<std::uint8_t> row(header.width * pixelSize);
@@ -88,11 +86,11 @@ Result<PictureImage> DecodePng(std::span<const std::uint8_t> bytes)
     static constexpr int ColumnStep[7] = {8, 8, 4, 4, 2, 2, 1};
     for (;;) {
         spng_row_info info{};
-        if (int error = spng_get_row_info(png, &info))
-            return PngFailure(error);
-        const int status = spng_decode_row(png, row.data(), row.size());
+        if (int error = api->spng_get_row_info(png, &info))
+            return PngFailure(api, error);
+        const int status = api->spng_decode_row(png, row.data(), row.size());
         if (status != 0 && status != SPNG_EOI)
-            return PngFailure(status);
+            return PngFailure(api, status);
         // An interlaced pass fills only its own columns of the row.
         const int first = interlaced ? FirstColumn[info.pass] : 0;
         const int step = interlaced ? ColumnStep[info.pass] : 1;

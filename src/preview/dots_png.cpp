@@ -1,8 +1,7 @@
 #include "preview/dots_png.h"
 
+#include "common/spng_library.h"
 #include "preview/dot_walk.h"
-
-#include <spng.h>
 
 #include <cstdlib>
 #include <memory>
@@ -14,11 +13,15 @@ Result<std::string> DotsPng(const DotPaints& dots, int scale)
 {
     if (scale < 1 || scale > MaxDotScale)
         return Failure{"a dot is 1 to " + std::to_string(MaxDotScale) + " pixels, not " + std::to_string(scale)};
-    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> context(spng_ctx_new(SPNG_CTX_ENCODER), spng_ctx_free);
+    const Loaded<Spng>& api = LoadSpng();
+    if (!api)
+        return Failure{api.problem};
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> context(api->spng_ctx_new(SPNG_CTX_ENCODER),
+                                                                      api->spng_ctx_free);
     if (!context)
         return Failure{"out of memory"};
     spng_ctx* png = context.get();
-    spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
+    api->spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
 
     // A palette of the three paints, in DotPaint's order.
     const auto width = static_cast<std::uint32_t>(DisplayWidth * scale);
@@ -43,18 +46,18 @@ Result<std::string> DotsPng(const DotPaints& dots, int scale)
         for (std::uint32_t x = 0; x < width; ++x)
             pixels[y * width + x] = static_cast<std::uint8_t>(dots[y / scale * DisplayWidth + x / scale]);
     }
-    int error = spng_set_ihdr(png, &header);
+    int error = api->spng_set_ihdr(png, &header);
     if (!error)
-        error = spng_set_plte(png, &palette);
+        error = api->spng_set_plte(png, &palette);
     if (!error)
-        error = spng_set_trns(png, &transparency);
+        error = api->spng_set_trns(png, &transparency);
     if (!error)
-        error = spng_encode_image(png, pixels.data(), pixels.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+        error = api->spng_encode_image(png, pixels.data(), pixels.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     std::size_t size = 0;
-    const std::unique_ptr<void, decltype(&std::free)> bytes(error ? nullptr : spng_get_png_buffer(png, &size, &error),
-                                                            std::free);
+    const std::unique_ptr<void, decltype(&std::free)> bytes(
+        error ? nullptr : api->spng_get_png_buffer(png, &size, &error), std::free);
     if (error || !bytes)
-        return Failure{std::string("the PNG picture cannot be made: ") + spng_strerror(error)};
+        return Failure{std::string("the PNG picture cannot be made: ") + api->spng_strerror(error)};
     return std::string(static_cast<const char*>(bytes.get()), size);
 }
 

@@ -8,12 +8,12 @@
 // about 2 ms and 0.6 MiB.
 #include "text/font.h"
 
+#include "common/shared_library.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_MODULE_H
 #include FT_FONT_FORMATS_H
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -70,60 +70,33 @@ void* Reallocate(FT_Memory memory, long, long size, void* at)
     return fresh;
 }
 
-// The FreeType functions used here, from the library loaded on first use.
+// clang-format off
+#define QUILLON_FREETYPE_FUNCTIONS(F) \
+    F(FT_New_Library)                 \
+    F(FT_Add_Default_Modules)         \
+    F(FT_Done_Library)                \
+    F(FT_Done_Face)                   \
+    F(FT_New_Memory_Face)             \
+    F(FT_Get_Font_Format)             \
+    F(FT_Set_Pixel_Sizes)             \
+    F(FT_Select_Size)                 \
+    F(FT_Load_Glyph)                  \
+    F(FT_Render_Glyph)                \
+    F(FT_Get_Char_Index)              \
+    F(FT_Get_Kerning)
+// clang-format on
+
 struct FreeType {
-    decltype(&FT_New_Library) New_Library;
-    decltype(&FT_Add_Default_Modules) Add_Default_Modules;
-    decltype(&FT_Done_Library) Done_Library;
-    decltype(&FT_Done_Face) Done_Face;
-    decltype(&FT_New_Memory_Face) New_Memory_Face;
-    decltype(&FT_Get_Font_Format) Get_Font_Format;
-    decltype(&FT_Set_Pixel_Sizes) Set_Pixel_Sizes;
-    decltype(&FT_Select_Size) Select_Size;
-    decltype(&FT_Load_Glyph) Load_Glyph;
-    decltype(&FT_Render_Glyph) Render_Glyph;
-    decltype(&FT_Get_Char_Index) Get_Char_Index;
-    decltype(&FT_Get_Kerning) Get_Kerning;
+    QUILLON_FREETYPE_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
 };
 
-// The functions, or nothing with `problem` set.
-const FreeType* Loaded(std::string& problem)
+const Loaded<FreeType>& ft()
 {
-    static std::string why;
-    static const FreeType* api = []() -> const FreeType* {
-        void* library = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_LOCAL);
-        if (!library) {
-            const char* error = dlerror();
-            why = std::string("FreeType cannot be loaded (install libfreetype6): ") + (error ? error : "");
-            return nullptr;
-        }
-        static FreeType functions{};
-        bool found = true;
-        const auto get = [&](auto& function, const char* name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-            found = found && function;
-        };
-        get(functions.New_Library, "FT_New_Library");
-        get(functions.Add_Default_Modules, "FT_Add_Default_Modules");
-        get(functions.Done_Library, "FT_Done_Library");
-        get(functions.Done_Face, "FT_Done_Face");
-        get(functions.New_Memory_Face, "FT_New_Memory_Face");
-        get(functions.Get_Font_Format, "FT_Get_Font_Format");
-        get(functions.Set_Pixel_Sizes, "FT_Set_Pixel_Sizes");
-        get(functions.Select_Size, "FT_Select_Size");
-        get(functions.Load_Glyph, "FT_Load_Glyph");
-        get(functions.Render_Glyph, "FT_Render_Glyph");
-        get(functions.Get_Char_Index, "FT_Get_Char_Index");
-        get(functions.Get_Kerning, "FT_Get_Kerning");
-        if (!found)
-            why = "the FreeType library found lacks a function quillon-cli needs";
-        return found ? &functions : nullptr;
-    }();
-    problem = why;
-    return api;
+    return LoadOnce<FreeType>("libfreetype.so.6", "libfreetype6", [](SharedLibrary& library, FreeType& api) {
+        (void)library;
+        QUILLON_FREETYPE_FUNCTIONS(QUILLON_FUNCTION_LOOKUP)
+    });
 }
-
-const FreeType* ft = nullptr;  // set by ReadFreeTypeFont before any use
 
 // A library of its own for each font, on the counted pool.
 class Library {
@@ -134,17 +107,17 @@ public:
         memory_.alloc = Allocate;
         memory_.free = Free;
         memory_.realloc = Reallocate;
-        if (ft->New_Library(&memory_, &library_) == 0)
-            ft->Add_Default_Modules(library_);
+        if (ft()->FT_New_Library(&memory_, &library_) == 0)
+            ft()->FT_Add_Default_Modules(library_);
         else
             library_ = nullptr;
     }
     ~Library()
     {
         if (face_)
-            ft->Done_Face(face_);
+            ft()->FT_Done_Face(face_);
         if (library_)
-            ft->Done_Library(library_);
+            ft()->FT_Done_Library(library_);
     }
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
@@ -159,7 +132,7 @@ private:
 
 std::string KindOf(FT_Face face)
 {
-    const char* format = ft->Get_Font_Format(face);
+    const char* format = ft()->FT_Get_Font_Format(face);
     const std::string name = format ? format : "";
     if (name == "TrueType" || name == "PCF" || name == "BDF" || name == "Type 1" || name == "Windows FNT")
         return name;
@@ -171,10 +144,10 @@ std::string KindOf(FT_Face face)
 // The glyph in the slot after a monochrome render, as a Glyph.
 Result<Glyph> Rendered(FT_Face face, FT_UInt index)
 {
-    if (ft->Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0)
+    if (ft()->FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0)
         return Failure{"a glyph cannot be rendered"};
     FT_GlyphSlot slot = face->glyph;
-    if (slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO && ft->Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0)
+    if (slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO && ft()->FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0)
         return Failure{"a glyph cannot be rendered in monochrome"};
     const FT_Bitmap& bitmap = slot->bitmap;
     if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.rows > 0 && bitmap.width > 0)
@@ -203,7 +176,7 @@ std::string SetSize(FT_Face face, int size)
     if (FT_IS_SCALABLE(face)) {
         if (size == 0)
             return "a scalable font needs --size (its pixel size)";
-        if (ft->Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) != 0)
+        if (ft()->FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) != 0)
             return "cannot be set to " + std::to_string(size) + " px";
         return {};
     }
@@ -214,7 +187,7 @@ std::string SetSize(FT_Face face, int size)
         const FT_Bitmap_Size& strike = face->available_sizes[k];
         const int pixels = static_cast<int>((strike.y_ppem + 32) >> 6);
         if (size == 0 || size == pixels || size == strike.height)
-            return ft->Select_Size(face, k) == 0 ? std::string() : "its size cannot be selected";
+            return ft()->FT_Select_Size(face, k) == 0 ? std::string() : "its size cannot be selected";
         sizes += (sizes.empty() ? "" : ", ") + std::to_string(pixels);
     }
     return "a bitmap font of " + sizes + " px cannot be drawn at " + std::to_string(size) + " px";
@@ -229,18 +202,16 @@ bool HaveFreeType()
 
 Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request)
 {
-    std::string problem;
-    ft = Loaded(problem);
-    if (!ft)
-        return Failure{problem};
+    if (!ft())
+        return Failure{ft().problem};
     Library library;
     if (!library.library_)
         return Failure{"FreeType cannot start"};
-    if (ft->New_Memory_Face(library.library_, reinterpret_cast<const FT_Byte*>(bytes.data()),
-                            static_cast<FT_Long>(bytes.size()), 0, &library.face_) != 0)
+    if (ft()->FT_New_Memory_Face(library.library_, reinterpret_cast<const FT_Byte*>(bytes.data()),
+                                 static_cast<FT_Long>(bytes.size()), 0, &library.face_) != 0)
         return Failure{"not a font FreeType reads (BDF, PCF, PCF.gz, TrueType, OpenType), or a damaged one"};
     FT_Face face = library.face_;
-    if (problem = SetSize(face, request.size); !problem.empty())
+    if (const std::string problem = SetSize(face, request.size); !problem.empty())
         return Failure{problem};
 
     Font font;
@@ -253,7 +224,7 @@ Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request
     std::map<char32_t, FT_UInt> indices;
     std::size_t dots = 0;
     for (const char32_t code : request.codes) {
-        const FT_UInt index = ft->Get_Char_Index(face, code);
+        const FT_UInt index = ft()->FT_Get_Char_Index(face, code);
         if (index == 0) {
             font.missing.insert(code);
             continue;
@@ -280,7 +251,7 @@ Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request
         for (const auto& [left, leftIndex] : indices) {
             for (const auto& [right, rightIndex] : indices) {
                 FT_Vector move{};
-                if (ft->Get_Kerning(face, leftIndex, rightIndex, FT_KERNING_DEFAULT, &move) == 0 && move.x != 0)
+                if (ft()->FT_Get_Kerning(face, leftIndex, rightIndex, FT_KERNING_DEFAULT, &move) == 0 && move.x != 0)
                     font.kerning[{left, right}] = static_cast<int>(move.x >> 6);
             }
         }

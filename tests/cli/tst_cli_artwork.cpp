@@ -226,6 +226,51 @@ private slots:
         }
     }
 
+    // The codec and font libraries are loaded when a file needs them: without
+    // one, that file is refused in one line naming the package, and a BMP
+    // still converts.
+    void missingLibrary_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("PNG") << QStringList{"convert", "p.png", "p.bmp"} << "libspng.so.0"
+                             << QByteArray("p.png: cannot be read: libspng.so.0 cannot be loaded (install libspng0)");
+        QTest::newRow("GIF") << QStringList{"convert", "p.gif", "p.bmp"} << "libgif.so.7"
+                             << QByteArray("p.gif: cannot be read: libgif.so.7 cannot be loaded (install libgif7)");
+        QTest::newRow("JPEG") << QStringList{"convert", "p.jpg", "p.bmp"} << "libjpeg.so.62"
+                              << QByteArray(
+                                     "p.jpg: cannot be read: libjpeg.so.62 cannot be loaded (install "
+                                     "libjpeg62-turbo)");
+        QTest::newRow("preview --png")
+            << QStringList{"preview", "p.bmp", "--png", "o.png"} << "libspng.so.0"
+            << QByteArray("o.png: cannot be written: libspng.so.0 cannot be loaded (install libspng0)");
+        QTest::newRow("font") << QStringList{"text",   "--font", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                                             "--size", "12",     "-o",
+                                             "t.txt",  "Hi"}
+                              << "libfreetype.so.6"
+                              << QByteArray(
+                                     "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf: libfreetype.so.6 "
+                                     "cannot be loaded (install libfreetype6)");
+    }
+    void missingLibrary()
+    {
+        QUILLON_SKIP_ON_WINDOWS("the Windows build has its libraries linked in");
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, library);
+        QFETCH(QByteArray, message);
+        QTemporaryDir folder;
+        QVERIFY(WriteFile(folder.filePath("p.bmp"), MakeBmp(RandomPicture(5))));
+        for (const char* name : {"p.png", "p.gif", "p.jpg"})
+            QVERIFY(!Convert({"rose:", folder.filePath(name)}).isNull());
+        CliCall call{arguments, folder.path()};
+        call.fault = "dlopen:" + library;
+        const CliRun run = RunCli(call);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, "quillon-cli: " + message + "\n");
+        QCOMPARE(QFile::exists(folder.filePath("lcd_p.txt")), arguments.contains("p.bmp") && arguments[0] == "convert");
+    }
+
     // preview --png: 3 x 3 pixels a dot, black and the window's green, read back.
     void previewPng()
     {

@@ -128,6 +128,7 @@ private slots:
         if (inverse)
             arguments << "--inverse";  // after the picture works as well
         const CliRun run = RunCli(arguments);
+        QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         const QByteArray listing = FileBytes(folder.filePath("lcd_t.txt"));
         QCOMPARE(listing, ExpectedFor(recipe, inverse));

@@ -6,6 +6,8 @@
 //                                 N-th CALL: "create" (after an open that creates
 //                                 a file), "write", "fsync" and "syncfs" (after them),
 //                                 "rename" (before it), "renamed" (after it)
+//   QUILLON_FAULT=dlopen:NAME     fail the dlopen of the library NAME, as if it
+//                                 were not installed
 //   QUILLON_SWAP_FOR_FIFO=PATH    just before PATH is opened for reading, put a
 //                                 named pipe in its place, as a racing program could
 //
@@ -101,6 +103,16 @@ extern "C" {
 QUILLON_OPEN(open)
 QUILLON_OPEN(open64)
 #undef QUILLON_OPEN
+
+void* dlopen(const char* file, int flags)
+{
+    using DlOpen = void* (*)(const char*, int);
+    static const DlOpen real = Next<DlOpen>("dlopen");
+    const char* fault = getenv("QUILLON_FAULT");
+    if (fault && file && strncmp(fault, "dlopen:", 7) == 0 && strcmp(fault + 7, file) == 0)
+        return nullptr;
+    return real(file, flags);
+}
 
 ssize_t write(int fd, const void* bytes, size_t size)
 {
