@@ -98,7 +98,7 @@ set(CPACK_STRIP_FILES ON)
 # see them: they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-liberation, libspng0, libgif7, libjpeg62-turbo, libfreetype6")
+    "qt6-qpa-plugins, fonts-liberation, libspng0 (>= 0.7.3), libgif7 (>= 5.2.1), libjpeg62-turbo (>= 1:2.1.5), libfreetype6")
 # bash reads the completion of quillon-cli only where bash-completion is
 # installed: recommended, as Debian's packages that ship completions do.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")

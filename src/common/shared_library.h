@@ -32,9 +32,10 @@ public:
 #ifndef QUILLON_LINKED_LIBRARIES
         handle_ = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
         if (!handle_) {
+            // The loader's words name the file and what is wrong with it.
             const char* error = dlerror();
-            problem_ = std::string(soname) + " cannot be loaded (install " + package + ")" +
-                       (error ? std::string(": ") + error : std::string());
+            problem_ =
+                (error ? std::string(error) : std::string(soname) + " cannot be loaded") + " (install " + package + ")";
         }
 #endif
     }
@@ -45,7 +46,8 @@ public:
 #ifndef QUILLON_LINKED_LIBRARIES
         function = handle_ ? reinterpret_cast<Function>(dlsym(handle_, name)) : nullptr;
         if (!function && problem_.empty())
-            problem_ = std::string(soname_) + " lacks " + name + ", which this tool needs (install " + package_ + ")";
+            problem_ = std::string(soname_) + " lacks " + name + ", which this tool needs: " + package_ +
+                       " is older than the one it was built with";
 #else
         (void)function, (void)name;
 #endif

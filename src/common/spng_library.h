@@ -29,6 +29,9 @@ namespace quillon {
     F(spng_get_png_buffer)
 // clang-format on
 
+// The run-time name must be the library these headers describe.
+static_assert(SPNG_VERSION_MAJOR == 0, "libspng.so.0 is loaded: build with the headers of libspng 0.x");
+
 struct Spng {
     QUILLON_SPNG_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
 };

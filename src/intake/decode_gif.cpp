@@ -32,6 +32,10 @@ namespace {
     F(DGifGetCodeNext)
 // clang-format on
 
+// The run-time name must be the library these headers describe.
+static_assert(GIFLIB_MAJOR == 5 && GIFLIB_MINOR >= 1,
+              "libgif.so.7 is loaded: build with the headers of giflib 5.1 or later");
+
 struct Giflib {
     QUILLON_GIF_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
 };

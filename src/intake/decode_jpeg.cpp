@@ -29,6 +29,9 @@ namespace {
     F(jpeg_finish_decompress)
 // clang-format on
 
+// The run-time name must be the library these headers describe.
+static_assert(JPEG_LIB_VERSION == 62, "libjpeg.so.62 is loaded: build with the headers of libjpeg62-turbo");
+
 struct Libjpeg {
     QUILLON_JPEG_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
 };
@@ -119,10 +122,8 @@ struct Decoder {
         info.err = Lib()->jpeg_std_error(&errors.base);
         errors.base.error_exit = Escape;
         errors.base.emit_message = OnMessage;
-        Lib()->jpeg_CreateDecompress(&info, JPEG_LIB_VERSION, sizeof info);
-        progress.progress_monitor = CountScans;
-        info.progress = &progress;
     }
+    // Safe on a structure never created: it frees only what the library made.
     ~Decoder() { Lib()->jpeg_destroy_decompress(&info); }
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
@@ -149,6 +150,11 @@ Failure JpegFailure(const ErrorManager& errors)
 std::optional<Failure> Decode(Decoder& decoder, std::span<const std::uint8_t> bytes)
 {
     jpeg_decompress_struct& info = decoder.info;
+    // Created here, past the setjmp: the library reports a failure to create
+    // (a version it does not know, no memory) through the error manager.
+    Lib()->jpeg_CreateDecompress(&info, JPEG_LIB_VERSION, sizeof info);
+    decoder.progress.progress_monitor = CountScans;
+    info.progress = &decoder.progress;
     Lib()->jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     Lib()->jpeg_read_header(&info, TRUE);
     if (info.image_width == 0 || info.image_height == 0)

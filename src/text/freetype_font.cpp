@@ -86,6 +86,9 @@ void* Reallocate(FT_Memory memory, long, long size, void* at)
     F(FT_Get_Kerning)
 // clang-format on
 
+// The run-time name must be the library these headers describe.
+static_assert(FREETYPE_MAJOR == 2, "libfreetype.so.6 is loaded: build with the headers of FreeType 2");
+
 struct FreeType {
     QUILLON_FREETYPE_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
 };

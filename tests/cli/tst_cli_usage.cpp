@@ -142,16 +142,26 @@ private slots:
 
     // A build job or container has no Qt: the tool needs none of its libraries,
     // neither in its dynamic section nor loaded later while it runs.
-    void needsNoQtLibrary_data()
+    // quillon-cli links no Qt, and a run maps only the libraries its files
+    // need: the picture codecs and FreeType are loaded on first use.
+    void mapsOnlyWhatItNeeds_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("convert") << QStringList{"convert", "p.bmp"};
-        QTest::newRow("preview") << QStringList{"preview", "lcd_p.txt"};
+        QTest::addColumn<QByteArrayList>("mapped");
+        QTest::addColumn<QByteArrayList>("absent");
+        const QByteArrayList codecs{"libspng", "libz.so", "libgif", "libjpeg", "libfreetype"};
+        QTest::newRow("convert a BMP") << QStringList{"convert", "p.bmp"} << QByteArrayList{"libc.so"} << codecs;
+        QTest::newRow("preview a listing")
+            << QStringList{"preview", "lcd_p.txt"} << QByteArrayList{"libc.so"} << codecs;
+        QTest::newRow("convert a PNG") << QStringList{"convert", "p.png"} << QByteArrayList{"libspng.so.0", "libz.so"}
+                                       << QByteArrayList{"libgif", "libjpeg", "libfreetype"};
     }
-    void needsNoQtLibrary()
+    void mapsOnlyWhatItNeeds()
     {
         QUILLON_SKIP_ON_WINDOWS("readelf and LD_DEBUG read Linux programs; build-windows checks the .exe's DLLs");
         QFETCH(QStringList, arguments);
+        QFETCH(QByteArrayList, mapped);
+        QFETCH(QByteArrayList, absent);
         QProcess readelf;
         readelf.start("readelf", {"--dynamic", CliPath()});
         QVERIFY2(readelf.waitForFinished(10000) && readelf.exitCode() == 0, "readelf (binutils) did not run");
@@ -161,12 +171,15 @@ private slots:
 
         Pictures pictures;
         QCOMPARE(RunCli({"convert", "p.bmp"}, pictures.folder.path()).exitCode, 0);
+        QCOMPARE(RunCli({"preview", "p.bmp", "--png", "p.png"}, pictures.folder.path()).exitCode, 0);
         QProcessEnvironment traced;
         traced.insert("LD_DEBUG", "files");  // the loader names every library it maps, opened later too
         const CliRun run = RunCli(arguments, pictures.folder.path(), traced);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.err.contains("libc.so"), run.err.constData());
-        QVERIFY2(!run.err.contains("libQt"), run.err.constData());
+        for (const QByteArray& library : mapped)
+            QVERIFY2(run.err.contains(library), (library + " not mapped:\n" + run.err).constData());
+        for (const QByteArray& library : absent + QByteArrayList{"libQt"})
+            QVERIFY2(!run.err.contains(library), (library + " mapped:\n" + run.err).constData());
     }
 };
 
