@@ -5,6 +5,7 @@
 #ifndef _WIN32
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -143,12 +144,38 @@ void CopyUserAttributes(const std::filesystem::path& from, int to)
     }
 }
 
+// Replacements whose file has no name yet, each holding a descriptor.
+std::atomic<std::size_t> unnamedOpen{0};
+
+// How many unnamed files may be open at once: the process's limit on open
+// files, raised as far as it may be, less some for everything else.
+std::size_t MostUnnamed()
+{
+    static const std::size_t most = [] {
+        struct rlimit limit {};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+            return std::size_t{0};
+        const rlim_t wanted = MostPending + 64;
+        if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+            struct rlimit raised = limit;
+            raised.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+            if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                limit = raised;
+        }
+        const rlim_t open = limit.rlim_cur == RLIM_INFINITY ? wanted : limit.rlim_cur;
+        return open > 64 ? static_cast<std::size_t>(open - 64) : std::size_t{0};
+    }();
+    return most;
+}
+
 class PosixReplacement final : public Replacement {
 public:
     ~PosixReplacement() override
     {
         if (fd_ >= 0)
             ::close(fd_);
+        if (unnamed_)
+            --unnamedOpen;
         if (!temporary_.empty() && !committed_)
             ::unlink(temporary_.c_str());
         Untrack(slot_);
@@ -172,7 +199,7 @@ public:
 
     Result<void> Commit(FolderSync folder) override
     {
-        if (temporary_.empty()) {  // a pipe or device, written into directly
+        if (direct_) {  // a pipe or device, written into directly
             const int fd = std::exchange(fd_, -1);
             if (::close(fd) != 0)
                 return Failure{ErrorText(errno)};
@@ -189,20 +216,27 @@ public:
 
     Result<void> Close() override
     {
-        if (temporary_.empty() || fd_ < 0)  // a pipe or device: closed by Commit
+        if (direct_ || fd_ < 0)  // a pipe or device: closed by Commit
             return {};
         struct stat info {};
         if (::fstat(fd_, &info) != 0)
             return Failure{ErrorText(errno)};
         device_ = info.st_dev;
-        if (::close(std::exchange(fd_, -1)) != 0)
+        // An unnamed file lives only as long as its descriptor.
+        if (!unnamed_ && ::close(std::exchange(fd_, -1)) != 0)
             return Failure{ErrorText(errno)};
         return {};
     }
 
-    // Closes the synced file, if still open, and puts it in place.
+    // Gives the synced file a name, if it has none, and puts it in place. An
+    // unnamed file gets its temporary name only now, just before the rename,
+    // so that a process killed in a batch leaves at most one behind.
     Result<void> Rename()
     {
+        if (unnamed_) {
+            if (Result<void> named = Name(); !named)
+                return named;
+        }
         if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0)
             return Failure{ErrorText(errno)};
         if (::rename(temporary_.c_str(), final_.c_str()) != 0)
@@ -212,13 +246,53 @@ public:
         return {};
     }
 
+    Result<void> Name();
+
     std::filesystem::path final_;
-    std::filesystem::path temporary_;  // empty when writing straight into a pipe or device
+    std::filesystem::path temporary_;  // its name, while it has one
     int fd_ = -1;
-    int slot_ = -1;   // of the temporary file's name, for the signal handler
-    dev_t device_{};  // its file system, once closed
+    int slot_ = -1;         // of the temporary file's name, for the signal handler
+    dev_t device_{};        // its file system, once closed
+    bool direct_ = false;   // written straight into a pipe or device
+    bool unnamed_ = false;  // made with O_TMPFILE, with no name yet
     bool committed_ = false;
 };
+
+std::mt19937& Random()
+{
+    static std::mt19937 random{std::random_device{}()};
+    return random;
+}
+
+// Links the unnamed file into its folder under a free temporary name.
+Result<void> PosixReplacement::Name()
+{
+    const std::filesystem::path folder = final_.parent_path();
+    const std::string name = final_.filename().native();
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary_ = folder / TemporaryName(name, folder, Random());
+        slot_ = Track(temporary_.native());
+        if (slot_ < 0) {
+            temporary_.clear();
+            return Failure{"Too many files in flight at once."};
+        }
+        int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary_.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked != 0 && errno == ENOENT)  // no /proc: the privileged way
+            linked = ::linkat(fd_, "", AT_FDCWD, temporary_.c_str(), AT_EMPTY_PATH);
+        const int error = errno;
+        if (linked == 0) {
+            unnamed_ = false;
+            --unnamedOpen;
+            return {};
+        }
+        Untrack(slot_);
+        temporary_.clear();
+        if (error != EEXIST)
+            return Failure{ErrorText(error)};
+    }
+    return Failure{ErrorText(EEXIST)};
+}
 
 }  // namespace
 
@@ -256,6 +330,7 @@ Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::pat
             if (replacement->fd_ < 0) {
                 return Failure{ErrorText(errno)};
             }
+            replacement->direct_ = true;
             return std::unique_ptr<Replacement>(std::move(replacement));
         }
         if (!S_ISREG(existing.st_mode)) {
@@ -270,11 +345,21 @@ Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::pat
     }
 
     InstallCleanup();
-    static std::mt19937 random{std::random_device{}()};
     const std::filesystem::path folder = replacement->final_.parent_path();
     const std::string name = replacement->final_.filename().native();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        replacement->temporary_ = folder / TemporaryName(name, folder, random);
+#ifdef O_TMPFILE
+    // A file with no name until it is put in place, where the file system has
+    // them and the process may hold one more descriptor; elsewhere a named one.
+    if (unnamedOpen < MostUnnamed()) {
+        replacement->fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (replacement->fd_ >= 0) {
+            replacement->unnamed_ = true;
+            ++unnamedOpen;
+        }
+    }
+#endif
+    for (int attempt = 0; attempt < 100 && !replacement->unnamed_; ++attempt) {
+        replacement->temporary_ = folder / TemporaryName(name, folder, Random());
         replacement->slot_ = Track(replacement->temporary_.native());
         if (replacement->slot_ < 0) {
             std::string problem = "Too many files in flight at once.";
@@ -323,7 +408,7 @@ std::vector<Result<void>> CommitAll(std::span<const std::unique_ptr<Replacement>
     // Either reports a failed write not yet reported, through any descriptor.
     std::map<dev_t, std::vector<PosixReplacement*>> systems;
     each([&](PosixReplacement& replacement) {
-        if (replacement.temporary_.empty())  // a pipe or device: closed, done
+        if (replacement.direct_)  // a pipe or device: closed, done
             return replacement.Commit(Replacement::FolderSync::Later).Error();
         const Result<void> closed = replacement.Close();
         if (closed)
@@ -332,16 +417,20 @@ std::vector<Result<void>> CommitAll(std::span<const std::unique_ptr<Replacement>
     });
     std::map<const PosixReplacement*, std::string> unsynced;
     for (const auto& [device, files] : systems) {
-        // The first file again, or, if its mode lets neither reading nor
-        // writing, its folder: any descriptor on the file system serves syncfs.
-        const char* const first = files[0]->temporary_.c_str();
+        // The first file's own descriptor when it is unnamed (and open), else
+        // the file again, or, if its mode lets neither reading nor writing,
+        // its folder: any descriptor on the file system serves syncfs.
+        const PosixReplacement& firstFile = *files[0];
         bool itself = true;
-        int fd = ::open(first, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+        int fd = firstFile.unnamed_ ? ::dup(firstFile.fd_) : -1;
+        const char* const first = firstFile.temporary_.c_str();
+        if (fd < 0 && !firstFile.unnamed_)
+            fd = ::open(first, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0 && !firstFile.unnamed_)
             fd = ::open(first, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
             itself = false;
-            const std::filesystem::path folder = files[0]->temporary_.parent_path();
+            const std::filesystem::path folder = firstFile.final_.parent_path();
             fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         }
         const bool synced = fd >= 0 && (files.size() == 1 && itself ? ::fsync(fd) : ::syncfs(fd)) == 0;
@@ -359,7 +448,7 @@ std::vector<Result<void>> CommitAll(std::span<const std::unique_ptr<Replacement>
     });
     std::set<std::filesystem::path> folders;
     each([&](PosixReplacement& replacement) {
-        if (replacement.temporary_.empty())  // a pipe or device, done
+        if (replacement.direct_)  // a pipe or device, done
             return std::string();
         folders.insert(replacement.final_.parent_path());
         return replacement.Rename().Error();

@@ -4,7 +4,7 @@
 //
 //   QUILLON_FAULT=CALL:N:SIGNAL   raise SIGNAL (INT, TERM, HUP or KILL) at the
 //                                 N-th CALL: "create" (after an open that creates
-//                                 a file), "write", "fsync" and "syncfs" (after them),
+//                                 a file, named or not), "write", "fsync" and "syncfs" (after them),
 //                                 "rename" (before it), "renamed" (after it)
 //   QUILLON_FAULT=dlopen:NAME     fail the dlopen of the library NAME, as if it
 //                                 were not installed
@@ -78,7 +78,7 @@ int OpenThrough(const char* name, const char* path, int flags, mode_t mode)
     using Open = int (*)(const char*, int, ...);
     static const Open real = Next<Open>(name);
     const int fd = real(path, flags, mode);
-    if (fd >= 0 && (flags & O_CREAT))
+    if (fd >= 0 && ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE))
         Moment("create");
     return fd;
 }
@@ -88,17 +88,17 @@ int OpenThrough(const char* name, const char* path, int flags, mode_t mode)
 extern "C" {
 
 // open and open64 alike: the mode is there only when a file may be created.
-#define QUILLON_OPEN(name)                                      \
-    int name(const char* path, int flags, ...)                  \
-    {                                                           \
-        mode_t mode = 0;                                        \
-        if (flags & O_CREAT) {                                  \
-            va_list arguments;                                  \
-            va_start(arguments, flags);                         \
-            mode = static_cast<mode_t>(va_arg(arguments, int)); \
-            va_end(arguments);                                  \
-        }                                                       \
-        return OpenThrough(#name, path, flags, mode);           \
+#define QUILLON_OPEN(name)                                           \
+    int name(const char* path, int flags, ...)                       \
+    {                                                                \
+        mode_t mode = 0;                                             \
+        if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) { \
+            va_list arguments;                                       \
+            va_start(arguments, flags);                              \
+            mode = static_cast<mode_t>(va_arg(arguments, int));      \
+            va_end(arguments);                                       \
+        }                                                            \
+        return OpenThrough(#name, path, flags, mode);                \
     }
 QUILLON_OPEN(open)
 QUILLON_OPEN(open64)
