@@ -78,14 +78,15 @@ std::optional<DisplayImage> PictureDots(std::string_view bytes, std::string_view
         ProblemAt(name, "is neither a picture nor a table in a format quillon-cli reads (see --help)");
         return std::nullopt;
     }
-    const Result<PictureImage> picture = DecodePicture(data, DecodeOptions{options.frame});
-    if (!picture) {
-        ProblemAt(name, "cannot be read: " + OneLine(picture.Error()));
-        return std::nullopt;
-    }
     ArtworkOptions artwork = options.artwork;
     artwork.inverse = inverse;
-    return ConvertArtwork(*picture, artwork);
+    ArtworkSampler sampler(artwork);
+    MemorySource source(data);
+    if (const Result<void> decoded = DecodePicture(source, DecodeOptions{options.frame}, sampler); !decoded) {
+        ProblemAt(name, "cannot be read: " + OneLine(decoded.Error()));
+        return std::nullopt;
+    }
+    return DotsOf(sampler.Grey(), artwork);
 }
 
 }  // namespace quillon::cli

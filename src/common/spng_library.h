@@ -16,7 +16,7 @@ namespace quillon {
     F(spng_set_image_limits)      \
     F(spng_set_chunk_limits)      \
     F(spng_set_crc_action)        \
-    F(spng_set_png_buffer)        \
+    F(spng_set_png_stream)        \
     F(spng_get_ihdr)              \
     F(spng_decode_image)          \
     F(spng_get_row_info)          \

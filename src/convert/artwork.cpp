@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace quillon {
@@ -19,6 +20,7 @@ double Decode(double encoded)
 // between neighbouring levels, where rounding turns from one to the next.
 struct Levels {
     std::array<float, 256> linear{};
+    std::array<float, 256> encoded{};  // level / 255
     std::array<float, 255> boundary{};
     std::array<float, 256> alpha{};  // 255 exactly 1, so an opaque pixel keeps its value
     // The level at the start of each of Buckets equal steps of linear light;
@@ -28,7 +30,7 @@ struct Levels {
     Levels()
     {
         for (int level = 0; level < 256; ++level)
-            alpha[level] = static_cast<float>(level) / 255.0f;
+            alpha[level] = encoded[level] = static_cast<float>(level) / 255.0f;
         for (int level = 0; level < 256; ++level)
             linear[level] = static_cast<float>(Decode(level / 255.0));
         for (int level = 0; level < 255; ++level)
@@ -77,11 +79,6 @@ std::vector<Span> SpansOf(int size, int scaled, int offset, int count)
     }
     return spans;
 }
-
-// Premultiplied linear red, green, blue and alpha.
-struct Sum {
-    float red = 0, green = 0, blue = 0, alpha = 0;
-};
 
 }  // namespace
 
@@ -134,31 +131,31 @@ std::uint8_t LevelOf(float linear)
     return static_cast<std::uint8_t>(level);
 }
 
-OrientedPicture Orient(const PictureImage& picture, int rotate, Flip flip)
+Light LightOf(Dither dither)
 {
-    const std::ptrdiff_t w = picture.width;
-    const std::ptrdiff_t h = picture.height;
-    OrientedPicture view{&picture, picture.width, picture.height, 0, 1, w};
+    return dither == Dither::None ? Light::Encoded : Light::Linear;
+}
+
+Orientation Orient(int width, int height, int rotate, Flip flip)
+{
+    Orientation view{width, height};
     switch (rotate) {
-        case 90:  // view (x, y) is picture (y, h - 1 - x)
-            view = {&picture, picture.height, picture.width, (h - 1) * w, -w, 1};
+        case 90:  // seen at (height - 1 - y, x)
+            view = {height, width, 0, -1, height - 1, 1, 0, 0};
             break;
         case 180:
-            view = {&picture, picture.width, picture.height, (h - 1) * w + w - 1, -1, -w};
+            view = {width, height, -1, 0, width - 1, 0, -1, height - 1};
             break;
-        case 270:  // view (x, y) is picture (w - 1 - y, x)
-            view = {&picture, picture.height, picture.width, w - 1, w, -1};
+        case 270:  // seen at (y, width - 1 - x)
+            view = {height, width, 0, 1, 0, -1, 0, width - 1};
             break;
         default:
             break;
     }
-    if (flip == Flip::Horizontal) {
-        view.first += (view.width - 1) * view.xStep;
-        view.xStep = -view.xStep;
-    } else if (flip == Flip::Vertical) {
-        view.first += (view.height - 1) * view.yStep;
-        view.yStep = -view.yStep;
-    }
+    if (flip == Flip::Horizontal)
+        view.xx = -view.xx, view.xy = -view.xy, view.x0 = view.width - 1 - view.x0;
+    else if (flip == Flip::Vertical)
+        view.yx = -view.yx, view.yy = -view.yy, view.y0 = view.height - 1 - view.y0;
     return view;
 }
 
@@ -181,88 +178,101 @@ Placement FitOnDisplay(int width, int height, Fit fit)
     return placement;
 }
 
-LinearImage Resample(const OrientedPicture& picture, const Placement& placement, Background background)
+ArtworkSampler::ArtworkSampler(const ArtworkOptions& options) : options_(options), light_(LightOf(options.dither)) {}
+
+ArtworkSampler::Shares ArtworkSampler::SharesOf(int size, int scaled, int offset, int count)
 {
-    const Levels& levels = LevelTable();
-    const float backdrop = background == Background::White ? 1.0f : 0.0f;
-    if (placement.width == picture.width && placement.height == picture.height) {
-        // 1:1: each dot one pixel, or the background around the picture.
-        LinearImage image;
-        for (int y = 0; y < DisplayHeight; ++y) {
-            for (int x = 0; x < DisplayWidth; ++x) {
-                const int u = x - placement.left;
-                const int v = y - placement.top;
-                LinearRgb& dot = image[static_cast<std::size_t>(y * DisplayWidth + x)];
-                if (u < 0 || u >= picture.width || v < 0 || v >= picture.height) {
-                    dot = {backdrop, backdrop, backdrop};
-                    continue;
-                }
-                const std::uint8_t* pixel = picture.Pixel(u, v);
-                const float alpha = levels.alpha[pixel[3]];
-                const float behind = backdrop * (1.0f - alpha);
-                dot = {alpha * levels.linear[pixel[0]] + behind, alpha * levels.linear[pixel[1]] + behind,
-                       alpha * levels.linear[pixel[2]] + behind};
-            }
-        }
-        return image;
+    // The spans under each display pixel, turned round: for each of the
+    // picture's pixels, the display pixels over it.
+    const std::vector<Span> spans = SpansOf(size, scaled, offset, count);
+    Shares shares;
+    shares.first.assign(static_cast<std::size_t>(size) + 1, 0);
+    for (const Span& span : spans) {
+        for (std::size_t i = 0; i < span.weights.size(); ++i)
+            ++shares.first[static_cast<std::size_t>(span.first) + i + 1];
     }
-    std::array<Sum, Pixels> sums{};
-    const std::vector<Span> columns = SpansOf(picture.width, placement.width, placement.left, DisplayWidth);
-    const std::vector<Span> rows = SpansOf(picture.height, placement.height, placement.top, DisplayHeight);
-
-    // One source row averaged across each display column, kept while the
-    // next display row takes the same source row.
-    std::array<Sum, DisplayWidth> across{};
-    int acrossRow = -1;
-    for (int y = 0; y < DisplayHeight; ++y) {
-        const Span& down = rows[static_cast<std::size_t>(y)];
-        for (std::size_t k = 0; k < down.weights.size(); ++k) {
-            const int row = down.first + static_cast<int>(k);
-            if (row != acrossRow) {
-                for (int x = 0; x < DisplayWidth; ++x) {
-                    const Span& span = columns[static_cast<std::size_t>(x)];
-                    Sum sum;
-                    for (std::size_t i = 0; i < span.weights.size(); ++i) {
-                        const std::uint8_t* pixel = picture.Pixel(span.first + static_cast<int>(i), row);
-                        const float alpha = span.weights[i] * levels.alpha[pixel[3]];
-                        sum.red += alpha * levels.linear[pixel[0]];
-                        sum.green += alpha * levels.linear[pixel[1]];
-                        sum.blue += alpha * levels.linear[pixel[2]];
-                        sum.alpha += alpha;
-                    }
-                    across[static_cast<std::size_t>(x)] = sum;
-                }
-                acrossRow = row;
-            }
-            const float weight = down.weights[k];
-            for (int x = 0; x < DisplayWidth; ++x) {
-                Sum& to = sums[static_cast<std::size_t>(y * DisplayWidth + x)];
-                const Sum& from = across[static_cast<std::size_t>(x)];
-                to.red += weight * from.red;
-                to.green += weight * from.green;
-                to.blue += weight * from.blue;
-                to.alpha += weight * from.alpha;
-            }
-        }
+    for (std::size_t i = 1; i < shares.first.size(); ++i)
+        shares.first[i] += shares.first[i - 1];
+    shares.all.resize(shares.first.back());
+    std::vector<std::uint32_t> next(shares.first.begin(), shares.first.end() - 1);
+    for (int to = 0; to < count; ++to) {
+        const Span& span = spans[static_cast<std::size_t>(to)];
+        for (std::size_t i = 0; i < span.weights.size(); ++i)
+            shares.all[next[static_cast<std::size_t>(span.first) + i]++] = Share{to, span.weights[i]};
     }
-
-    LinearImage image;
-    for (int i = 0; i < Pixels; ++i) {
-        const Sum& sum = sums[static_cast<std::size_t>(i)];
-        const float behind = backdrop * (1.0f - std::min(1.0f, sum.alpha));
-        image[static_cast<std::size_t>(i)] = {sum.red + behind, sum.green + behind, sum.blue + behind};
-    }
-    return image;
+    return shares;
 }
 
-GreyImage Luminance(const LinearImage& image)
+Result<void> ArtworkSampler::Start(int width, int height)
 {
+    if (width > MostSide || height > MostSide)
+        return Failure{std::to_string(width) + " x " + std::to_string(height) + " pixels: a side of more than " +
+                       std::to_string(MostSide) + " pixels is more than this tool takes"};
+    width_ = width;
+    view_ = Orient(width, height, options_.rotate, options_.flip);
+    const Placement placement = FitOnDisplay(view_.width, view_.height, options_.fit);
+    columns_ = SharesOf(view_.width, placement.width, placement.left, DisplayWidth);
+    rows_ = SharesOf(view_.height, placement.height, placement.top, DisplayHeight);
+    line_.assign(static_cast<std::size_t>(view_.RowsAcross() ? DisplayWidth : DisplayHeight), Sum{});
+    sums_.assign(static_cast<std::size_t>(DisplayWidth * DisplayHeight), Sum{});
+    return {};
+}
+
+void ArtworkSampler::Row(int y, const std::uint8_t* rgba)
+{
+    const Levels& levels = LevelTable();
+    const std::array<float, 256>& value = light_ == Light::Linear ? levels.linear : levels.encoded;
+    const bool across = view_.RowsAcross();
+    // The row is seen as one row (across) or one column of the picture as seen.
+    const std::span<const Share> outer = across ? rows_.Of(view_.SeenY(0, y)) : columns_.Of(view_.SeenX(0, y));
+    if (outer.empty())
+        return;  // cropped
+    const Shares& inner = across ? columns_ : rows_;
+    std::fill(line_.begin(), line_.end(), Sum{});
+    for (int x = 0; x < width_; ++x) {
+        const std::span<const Share> shares = inner.Of(across ? view_.SeenX(x, y) : view_.SeenY(x, y));
+        const std::uint8_t* pixel = rgba + static_cast<std::size_t>(x) * 4;
+        for (const Share& share : shares) {
+            Sum& sum = line_[static_cast<std::size_t>(share.to)];
+            const float alpha = share.part * levels.alpha[pixel[3]];
+            sum.red += alpha * value[pixel[0]];
+            sum.green += alpha * value[pixel[1]];
+            sum.blue += alpha * value[pixel[2]];
+            sum.alpha += alpha;
+        }
+    }
+    for (const Share& share : outer) {
+        for (std::size_t k = 0; k < line_.size(); ++k) {
+            const std::size_t at = across ? static_cast<std::size_t>(share.to) * DisplayWidth + k
+                                          : k * DisplayWidth + static_cast<std::size_t>(share.to);
+            Sum& to = sums_[at];
+            const Sum& from = line_[k];
+            to.red += share.part * from.red;
+            to.green += share.part * from.green;
+            to.blue += share.part * from.blue;
+            to.alpha += share.part * from.alpha;
+        }
+    }
+}
+
+GreyImage ArtworkSampler::Grey() const
+{
+    const float backdrop = options_.background == Background::White ? 1.0f : 0.0f;
     GreyImage grey;
     for (int i = 0; i < Pixels; ++i) {
-        const LinearRgb& pixel = image[static_cast<std::size_t>(i)];
-        grey[static_cast<std::size_t>(i)] = LevelOf(0.2126f * pixel.red + 0.7152f * pixel.green + 0.0722f * pixel.blue);
+        const Sum sum = sums_.empty() ? Sum{} : sums_[static_cast<std::size_t>(i)];  // empty: never started
+        const float behind = backdrop * (1.0f - std::min(1.0f, sum.alpha));
+        grey[static_cast<std::size_t>(i)] = GreyOf(sum.red + behind, sum.green + behind, sum.blue + behind, light_);
     }
     return grey;
+}
+
+std::uint8_t GreyOf(float red, float green, float blue, Light light)
+{
+    const float luminance = 0.2126f * red + 0.7152f * green + 0.0722f * blue;
+    if (light == Light::Linear)
+        return LevelOf(luminance);
+    return static_cast<std::uint8_t>(std::lround(std::clamp(luminance, 0.0f, 1.0f) * 255.0f));
 }
 
 DisplayImage Threshold(const GreyImage& grey, int threshold)
@@ -351,11 +361,8 @@ DisplayImage DitherGrey(const GreyImage& grey, Dither dither)
     return Threshold(grey, 128);
 }
 
-DisplayImage ConvertArtwork(const PictureImage& picture, const ArtworkOptions& options)
+DisplayImage DotsOf(const GreyImage& grey, const ArtworkOptions& options)
 {
-    const OrientedPicture view = Orient(picture, options.rotate, options.flip);
-    const GreyImage grey =
-        Luminance(Resample(view, FitOnDisplay(view.width, view.height, options.fit), options.background));
     DisplayImage image =
         options.dither == Dither::None ? Threshold(grey, options.threshold) : DitherGrey(grey, options.dither);
     if (options.inverse) {
@@ -363,6 +370,14 @@ DisplayImage ConvertArtwork(const PictureImage& picture, const ArtworkOptions& o
             image.SetByte(i, static_cast<std::uint8_t>(~image.Byte(i)));
     }
     return image;
+}
+
+DisplayImage ConvertArtwork(const PictureImage& picture, const ArtworkOptions& options)
+{
+    ArtworkSampler sampler(options);
+    // A picture held whole fits the sampler's bounds: it is far smaller.
+    (void)FeedPicture(picture, sampler);
+    return DotsOf(sampler.Grey(), options);
 }
 
 }  // namespace quillon

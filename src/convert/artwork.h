@@ -1,7 +1,7 @@
 // Artwork onto the display: a decoded picture of any size and colour turned
-// into the 122 x 32 dots, one step a function, in the order ConvertArtwork
-// runs them: orient, fit, resample (in linear light, over the background),
-// luminance, then threshold or dither.
+// into the 122 x 32 dots, in the order ConvertArtwork runs the steps: orient,
+// fit, resample (over the background, in linear light or sRGB), luminance,
+// then threshold or dither.
 #pragma once
 
 #include "formats/display_image.h"
@@ -10,7 +10,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
 
@@ -36,22 +38,31 @@ std::string_view DitherName(Dither dither);
 bool ParseFit(std::string_view name, Fit& fit);
 bool ParseDither(std::string_view name, Dither& dither);
 
-// A picture seen turned and mirrored, without copying it: pixel (x, y) of the
-// view is pixel first + x * xStep + y * yStep of the picture (in pixels).
-struct OrientedPicture {
-    const PictureImage* picture = nullptr;
-    int width = 0;
+// Where colours are mixed, in compositing over the background and averaging
+// the pixels under a dot: in linear light, which keeps a dither's tones true,
+// or in the picture's own sRGB values, as browsers and image editors mix them,
+// which keeps thin dark strokes dark under a threshold (50 % black over white
+// is grey 128 there, 188 in linear light).
+enum class Light { Linear, Encoded };
+// The dithers mix in linear light, the threshold (Dither::None) in sRGB.
+Light LightOf(Dither dither);
+
+// A picture seen turned `rotate` degrees clockwise (0, 90, 180, 270), then
+// mirrored (Horizontal swaps left and right, Vertical top and bottom): its
+// size, and where each of the picture's pixels is seen. Nothing is copied.
+struct Orientation {
+    int width = 0;  // as seen
     int height = 0;
-    std::ptrdiff_t first = 0;
-    std::ptrdiff_t xStep = 1;
-    std::ptrdiff_t yStep = 0;
+    // Seen at (x * xx + y * xy + x0, x * yx + y * yy + y0).
+    int xx = 1, xy = 0, x0 = 0;
+    int yx = 0, yy = 1, y0 = 0;
 
-    const std::uint8_t* Pixel(int x, int y) const { return picture->rgba.data() + (first + x * xStep + y * yStep) * 4; }
+    int SeenX(int x, int y) const { return x * xx + y * xy + x0; }
+    int SeenY(int x, int y) const { return x * yx + y * yy + y0; }
+    // Whether a row of the picture is seen as a row (else as a column).
+    bool RowsAcross() const { return xy == 0; }
 };
-
-// Turns the picture `rotate` degrees clockwise (0, 90, 180, 270), then mirrors
-// it: Horizontal swaps left and right, Vertical top and bottom.
-OrientedPicture Orient(const PictureImage& picture, int rotate, Flip flip);
+Orientation Orient(int width, int height, int rotate, Flip flip);
 
 // Where a width x height picture lands on the display: scaled to
 // width x height pixels, its top-left at (left, top), which is negative where
@@ -66,24 +77,59 @@ struct Placement {
 };
 Placement FitOnDisplay(int width, int height, Fit fit);
 
-// The display's pixels in linear light (0 to 1), alpha composed over the
-// background, row by row from the top-left.
-struct LinearRgb {
-    float red = 0, green = 0, blue = 0;
-};
-using LinearImage = std::array<LinearRgb, DisplayWidth * DisplayHeight>;
-
-// Each display pixel the average of the picture's area under it, in linear
-// light; the background where the picture does not reach. A placement of the
-// picture's own size takes its pixels as they are.
-LinearImage Resample(const OrientedPicture& picture, const Placement& placement, Background background);
-
 // The display's pixels as grey levels 0 (black) to 255 (white), sRGB-encoded.
 using GreyImage = std::array<std::uint8_t, DisplayWidth * DisplayHeight>;
 
-// Rec. 709 luminance of linear light, encoded back to sRGB: a grey (v, v, v)
-// gives v.
-GreyImage Luminance(const LinearImage& image);
+// A picture fitted onto the display as its rows come, in any order: each
+// display pixel the average of the picture's area under it (a picture placed
+// at its own size taken pixel for pixel), alpha composed over the background,
+// the background where the picture does not reach, then Rec. 709 luminance.
+// It holds only the display's sums and a few numbers a row or column of the
+// picture, so a picture of any height takes the same memory.
+class ArtworkSampler final : public PictureSink {
+public:
+    explicit ArtworkSampler(const ArtworkOptions& options);
+    Result<void> Start(int width, int height) override;
+    void Row(int y, const std::uint8_t* rgba) override;
+    GreyImage Grey() const;
+
+    // A side of a picture it takes is at most this long, as a decoded one is.
+    static constexpr int MostSide = 1 << 20;
+
+private:
+    struct Sum {
+        float red = 0, green = 0, blue = 0, alpha = 0;  // premultiplied
+    };
+    // For each column (or row) of the picture as seen, the display columns
+    // (rows) it falls in and the share of each.
+    struct Share {
+        int to = 0;
+        float part = 0;
+    };
+    struct Shares {
+        std::vector<Share> all;
+        std::vector<std::uint32_t> first;  // of each seen index in `all`, and one past the last
+        std::span<const Share> Of(int seen) const
+        {
+            return {all.data() + first[static_cast<std::size_t>(seen)],
+                    all.data() + first[static_cast<std::size_t>(seen) + 1]};
+        }
+    };
+    static Shares SharesOf(int size, int scaled, int offset, int count);
+
+    ArtworkOptions options_;
+    Light light_;
+    int width_ = 0;
+    Orientation view_;
+    Shares columns_;
+    Shares rows_;
+    std::vector<Sum> line_;  // one picture row's sums, a display column (row) each
+    std::vector<Sum> sums_;  // the display's, row by row
+};
+
+// Rec. 709 luminance, encoded to sRGB 0-255: a grey (v, v, v) gives v. In
+// linear light from linear values, encoded from values mixed in sRGB.
+std::uint8_t GreyOf(float red, float green, float blue, Light light);
 
 // A dot lit where the grey is below `threshold` (0 lights none, 256 all).
 DisplayImage Threshold(const GreyImage& grey, int threshold);
@@ -92,6 +138,9 @@ DisplayImage Threshold(const GreyImage& grey, int threshold);
 // grey: about (255 - v) / 255 for a flat grey v. Black is always lit, white
 // never. Dither::None thresholds at 128.
 DisplayImage DitherGrey(const GreyImage& grey, Dither dither);
+
+// The last step with the options: threshold or dither, then inverse.
+DisplayImage DotsOf(const GreyImage& grey, const ArtworkOptions& options);
 
 // Every step in order, with the options' inverse applied last.
 DisplayImage ConvertArtwork(const PictureImage& picture, const ArtworkOptions& options);

@@ -2,6 +2,7 @@
 // on one: only a regular file is read.
 #pragma once
 
+#include "common/byte_source.h"
 #include "common/result.h"
 
 #include <compare>
@@ -18,14 +19,14 @@ namespace quillon::files {
 // or a socket in words naming `kind` ("a picture file", "a listing"). The file
 // is opened without waiting and then checked, so one that turns into a pipe
 // between a look and the open is refused too, never waited on.
-class InputFile {
+class InputFile final : public ByteSource {
 public:
     InputFile() = default;
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
-    ~InputFile();
+    ~InputFile() override;
 
     static Result<InputFile> Open(const std::filesystem::path& path, std::string_view kind);
     // Standard input, whatever it is (a pipe, a terminal, a file), read as bytes.
@@ -33,6 +34,10 @@ public:
 
     // Up to `size` bytes into `into`: the count read, 0 at the end.
     Result<std::size_t> Read(char* into, std::size_t size);
+    Result<std::size_t> Read(std::uint8_t* into, std::size_t size) override
+    {
+        return Read(reinterpret_cast<char*>(into), size);
+    }
 
 private:
     int fd_ = -1;

@@ -74,7 +74,7 @@ struct Layout {
     std::vector<std::array<std::uint8_t, 4>> table;  // RGBA
 };
 
-std::optional<Failure> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
+Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
 {
     if (bytes.size() < 18)
         return Truncated();
@@ -106,8 +106,11 @@ std::optional<Failure> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& 
     layout.height = layout.topDown ? -layout.height : layout.height;
     if (layout.width < 0)
         return Failure{"the BMP header gives a negative width"};
-    if (std::optional<Failure> failure = CheckPictureSize(layout.width, layout.height))
-        return failure;
+    // RLE rows come in any order and may skip pixels: such a picture is held whole.
+    const bool rle = layout.compression == Rle8 || layout.compression == Rle4;
+    if (Result<void> fits = CheckPictureSize(layout.width, layout.height, rle ? MaxPicturePixels : MaxStreamedPixels);
+        !fits)
+        return fits;
 
     const int bits = layout.bits;
     const std::uint32_t kind = layout.compression;
@@ -163,7 +166,7 @@ std::optional<Failure> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& 
             layout.table.push_back({entry[2], entry[1], entry[0], 255});
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 void PutIndex(const Layout& layout, std::uint8_t* pixel, std::size_t index)
@@ -184,15 +187,16 @@ bool HoldsRows(std::span<const std::uint8_t> bytes, const Layout& layout)
            (bytes.size() - layout.pixelsAt - lastRow) / stride >= static_cast<std::uint64_t>(layout.height - 1);
 }
 
-std::optional<Failure> ReadRows(std::span<const std::uint8_t> bytes, const Layout& layout, PictureImage& picture)
+void ReadRows(std::span<const std::uint8_t> bytes, const Layout& layout, PictureSink& sink)
 {
     const std::uint64_t width = static_cast<std::uint64_t>(layout.width);
     const std::uint64_t stride = (width * static_cast<std::uint64_t>(layout.bits) + 31) / 32 * 4;
     const int bits = layout.bits;
+    std::vector<std::uint8_t> pixels(width * 4);
     for (std::int64_t row = 0; row < layout.height; ++row) {
         const std::uint8_t* in = bytes.data() + layout.pixelsAt + row * stride;
         const std::int64_t y = layout.topDown ? row : layout.height - 1 - row;
-        std::uint8_t* out = picture.rgba.data() + static_cast<std::size_t>(y) * width * 4;
+        std::uint8_t* out = pixels.data();
         for (std::uint64_t x = 0; x < width; ++x, out += 4) {
             if (bits <= 8) {
                 const std::uint64_t bit = x * bits;
@@ -212,14 +216,14 @@ std::optional<Failure> ReadRows(std::span<const std::uint8_t> bytes, const Layou
             out[2] = layout.blue.Of(pixel, 0);
             out[3] = layout.alpha.Of(pixel, 255);
         }
+        sink.Row(static_cast<int>(y), pixels.data());
     }
-    return std::nullopt;
 }
 
 // RLE8 and RLE4: runs of one index (two alternating ones for RLE4), literal
 // runs padded to 16 bits, and escapes for end of line, end of picture and a
 // jump ahead. Rows go bottom-up; anything outside the picture is dropped.
-std::optional<Failure> ReadRle(std::span<const std::uint8_t> bytes, const Layout& layout, PictureImage& picture)
+Result<void> ReadRle(std::span<const std::uint8_t> bytes, const Layout& layout, PictureImage& picture)
 {
     const bool four = layout.compression == Rle4;
     const std::int64_t width = layout.width;
@@ -262,23 +266,33 @@ std::optional<Failure> ReadRle(std::span<const std::uint8_t> bytes, const Layout
             at += (length + 1) / 2 * 2;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
 
-Result<PictureImage> DecodeBmp(std::span<const std::uint8_t> bytes)
+Result<void> DecodeBmp(ByteSource& source, const DecodeOptions&, PictureSink& sink)
 {
+    const Result<std::vector<std::uint8_t>> file = ReadWhole(source);
+    if (!file)
+        return Failure{file.Error()};
+    const std::span<const std::uint8_t> bytes(*file);
     Layout layout;
-    if (std::optional<Failure> failure = ReadHeaders(bytes, layout))
-        return *failure;
-    const bool rle = layout.compression == Rle8 || layout.compression == Rle4;
-    if (!rle && !HoldsRows(bytes, layout))
-        return Truncated();
+    if (Result<void> read = ReadHeaders(bytes, layout); !read)
+        return read;
+    if (layout.compression != Rle8 && layout.compression != Rle4) {
+        if (!HoldsRows(bytes, layout))
+            return Truncated();
+        if (Result<void> started = sink.Start(static_cast<int>(layout.width), static_cast<int>(layout.height));
+            !started)
+            return started;
+        ReadRows(bytes, layout, sink);
+        return {};
+    }
     PictureImage picture = BlankPicture(static_cast<int>(layout.width), static_cast<int>(layout.height));
-    if (std::optional<Failure> failure = rle ? ReadRle(bytes, layout, picture) : ReadRows(bytes, layout, picture))
-        return *failure;
-    return picture;
+    if (Result<void> read = ReadRle(bytes, layout, picture); !read)
+        return read;
+    return FeedPicture(picture, sink);
 }
 
 }  // namespace quillon

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace quillon {
 
@@ -53,18 +54,24 @@ const Loaded<Giflib>& Lib()
 constexpr std::uint64_t MaxDecodedPixels = 8 * MaxPicturePixels;
 
 struct Source {
-    std::span<const std::uint8_t> bytes;
-    std::size_t at = 0;
+    ByteSource& bytes;
+    std::string problem;  // why the source could not be read
 };
 
 int ReadBytes(GifFileType* gif, GifByteType* into, int wanted)
 {
     auto* source = static_cast<Source*>(gif->UserData);
-    const std::size_t count =
-        std::min<std::size_t>(static_cast<std::size_t>(wanted), source->bytes.size() - source->at);
-    std::memcpy(into, source->bytes.data() + source->at, count);
-    source->at += count;
-    return static_cast<int>(count);
+    int count = 0;
+    while (count < wanted && source->problem.empty()) {
+        const Result<std::size_t> got = source->bytes.Read(into + count, static_cast<std::size_t>(wanted - count));
+        if (!got)
+            source->problem = got.Error();
+        else if (*got == 0)
+            break;
+        else
+            count += static_cast<int>(*got);
+    }
+    return count;
 }
 
 struct GifClose {
@@ -75,8 +82,10 @@ struct GifClose {
     }
 };
 
-Failure GifFailure(int error)
+Failure GifFailure(int error, const Source& source)
 {
+    if (!source.problem.empty())
+        return Failure{source.problem};
     if (error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
         return Failure{"the file ends before the picture does"};
     const char* text = Lib()->GifErrorString(error);
@@ -162,18 +171,20 @@ bool SkipPixels(GifFileType* gif)
 
 }  // namespace
 
-Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
+Result<void> DecodeGif(ByteSource& bytes, const DecodeOptions& options, PictureSink& sink)
 {
     if (!Lib())
         return Failure{Lib().problem};
-    Source source{bytes};
+    const int wanted = options.frame;
+    Source source{bytes, {}};
     int error = 0;
     const std::unique_ptr<GifFileType, GifClose> file(Lib()->DGifOpen(&source, ReadBytes, &error));
     if (!file)
-        return GifFailure(error);
+        return GifFailure(error, source);
     GifFileType* gif = file.get();
-    if (std::optional<Failure> failure = CheckPictureSize(gif->SWidth, gif->SHeight))
-        return *failure;
+    // Frames are composed on a canvas held whole.
+    if (Result<void> fits = CheckPictureSize(gif->SWidth, gif->SHeight, MaxPicturePixels); !fits)
+        return fits;
     // Viewers start from a transparent screen and clear to it, whatever
     // background colour the file names.
     PictureImage canvas = BlankPicture(gif->SWidth, gif->SHeight);
@@ -184,25 +195,25 @@ Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         if (Lib()->DGifGetRecordType(gif, &record) == GIF_ERROR)
-            return GifFailure(gif->Error);
+            return GifFailure(gif->Error, source);
         if (record == TERMINATE_RECORD_TYPE)
             break;
         if (record == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType* block = nullptr;
             if (Lib()->DGifGetExtension(gif, &code, &block) == GIF_ERROR)
-                return GifFailure(gif->Error);
+                return GifFailure(gif->Error, source);
             if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
                 Lib()->DGifExtensionToGCB(block[0], block + 1, &control);
             while (block)
                 if (Lib()->DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-                    return GifFailure(gif->Error);
+                    return GifFailure(gif->Error, source);
             continue;
         }
         if (record != IMAGE_DESC_RECORD_TYPE)
             continue;
         if (Lib()->DGifGetImageDesc(gif) == GIF_ERROR)
-            return GifFailure(gif->Error);
+            return GifFailure(gif->Error, source);
         // giflib keeps a copy of every descriptor; the frames are counted here instead.
         Lib()->GifFreeSavedImages(gif);
         gif->ImageCount = 0;
@@ -214,7 +225,7 @@ Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
             control.DisposalMode == DISPOSE_PREVIOUS || control.DisposalMode == DISPOSE_BACKGROUND;
         if ((!last && leavesNothing) || frame.Width == 0 || frame.Height == 0) {
             if (!SkipPixels(gif))
-                return GifFailure(gif->Error);
+                return GifFailure(gif->Error, source);
         } else {
             decoded += std::uint64_t(frame.Width) * std::uint64_t(frame.Height);
             if (decoded > MaxDecodedPixels)
@@ -222,10 +233,10 @@ Result<PictureImage> DecodeGif(std::span<const std::uint8_t> bytes, int wanted)
                                std::to_string(MaxDecodedPixels / 1'000'000) +
                                " million pixels of frames decompressed, more than this tool takes"};
             if (!Paint(gif, canvas, control.TransparentColor))
-                return GifFailure(gif->Error);
+                return GifFailure(gif->Error, source);
         }
         if (last)
-            return canvas;
+            return FeedPicture(canvas, sink);
         if (control.DisposalMode == DISPOSE_BACKGROUND)
             Clear(canvas, area);
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};

@@ -2,6 +2,7 @@
 // and P7 (PAM), with comments, and samples up to 65535 scaled to 8 bits.
 #include "intake/decode_limits.h"
 
+#include <optional>
 #include <string>
 
 namespace quillon {
@@ -102,7 +103,7 @@ struct Layout {
     bool bitmap = false;
 };
 
-std::optional<Failure> ReadPam(PnmReader& reader, Layout& layout)
+Result<void> ReadPam(PnmReader& reader, Layout& layout)
 {
     reader.SkipLine();
     for (;;) {
@@ -132,7 +133,7 @@ std::optional<Failure> ReadPam(PnmReader& reader, Layout& layout)
     reader.SkipLine();
     if (layout.depth < 1 || layout.depth > 4)
         return Failure{"a PAM picture of depth " + std::to_string(layout.depth) + " is not supported (1 to 4 are)"};
-    return std::nullopt;
+    return {};
 }
 
 // The eight-bit value of a sample; a value beyond maxval counts as maxval.
@@ -145,14 +146,18 @@ std::uint8_t Scaled(std::uint32_t value, std::uint32_t maxval)
 
 }  // namespace
 
-Result<PictureImage> DecodePnm(std::span<const std::uint8_t> bytes)
+Result<void> DecodePnm(ByteSource& source, const DecodeOptions&, PictureSink& sink)
 {
+    const Result<std::vector<std::uint8_t>> file = ReadWhole(source);
+    if (!file)
+        return Failure{file.Error()};
+    const std::span<const std::uint8_t> bytes(*file);
     const char kind = static_cast<char>(bytes[1]);
     PnmReader reader(bytes);
     Layout layout;
     if (kind == '7') {
-        if (std::optional<Failure> failure = ReadPam(reader, layout))
-            return *failure;
+        if (Result<void> read = ReadPam(reader, layout); !read)
+            return read;
     } else {
         const std::optional<std::uint32_t> width = reader.Number();
         const std::optional<std::uint32_t> height = reader.Number();
@@ -174,8 +179,8 @@ Result<PictureImage> DecodePnm(std::span<const std::uint8_t> bytes)
     if (layout.maxval < 1 || layout.maxval > 65535)
         return Failure{"a maximum sample value of " + std::to_string(layout.maxval) +
                        " is not supported (1 to 65535 are)"};
-    if (std::optional<Failure> failure = CheckPictureSize(layout.width, layout.height))
-        return *failure;
+    if (Result<void> fits = CheckPictureSize(layout.width, layout.height); !fits)
+        return fits;
 
     const bool raw = kind >= '4';
     const std::uint64_t sampleBytes = layout.maxval > 255 ? 2 : 1;
@@ -188,8 +193,9 @@ Result<PictureImage> DecodePnm(std::span<const std::uint8_t> bytes)
     if (raw ? body.size() / rowBytes < layout.height : body.size() < plainBytes)
         return Truncated();
 
-    PictureImage picture = BlankPicture(static_cast<int>(layout.width), static_cast<int>(layout.height));
-    std::uint8_t* out = picture.rgba.data();
+    if (Result<void> started = sink.Start(static_cast<int>(layout.width), static_cast<int>(layout.height)); !started)
+        return started;
+    std::vector<std::uint8_t> row(std::size_t{layout.width} * 4);
     std::size_t at = 0;
     auto sample = [&]() -> std::optional<std::uint32_t> {
         if (!raw)
@@ -200,6 +206,7 @@ Result<PictureImage> DecodePnm(std::span<const std::uint8_t> bytes)
         return value;
     };
     for (std::uint32_t y = 0; y < layout.height; ++y) {
+        std::uint8_t* out = row.data();
         for (std::uint32_t x = 0; x < layout.width; ++x, out += 4) {
             if (layout.bitmap) {
                 std::optional<int> bit;
@@ -227,8 +234,9 @@ Result<PictureImage> DecodePnm(std::span<const std::uint8_t> bytes)
             out[2] = grey ? channel[0] : channel[2];
             out[3] = layout.depth == 2 ? channel[1] : layout.depth == 4 ? channel[3] : 255;
         }
+        sink.Row(static_cast<int>(y), row.data());
     }
-    return picture;
+    return {};
 }
 
 }  // namespace quillon

@@ -1,8 +1,11 @@
 // A picture decoded from any format the tool reads (PNG, GIF, JPEG, PNM, BMP),
 // before it is fitted onto the display: its pixels as 8-bit sRGB with straight
-// alpha, top row first.
+// alpha, top row first. A decoder hands the rows to a sink as it makes them,
+// so a picture need not be held whole: fitted onto the display, the memory it
+// takes grows with its width, not its height.
 #pragma once
 
+#include "common/byte_source.h"
 #include "common/result.h"
 
 #include <cstddef>
@@ -19,17 +22,41 @@ struct PictureImage {
 
     const std::uint8_t* Pixel(int x, int y) const
     {
-        return rgba.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+        return rgba.data() +
+               (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
     }
 };
+
+// Where a decoder puts a picture: its size first, then every row once, in any
+// order, each `width` pixels of red, green, blue and alpha. Start may refuse
+// the size; the decoder then stops with that failure.
+class PictureSink {
+public:
+    virtual ~PictureSink() = default;
+    virtual Result<void> Start(int width, int height) = 0;
+    virtual void Row(int y, const std::uint8_t* rgba) = 0;
+};
+
+// Holds the picture whole, up to MaxPicturePixels (decode_limits.h).
+class PictureCollector final : public PictureSink {
+public:
+    Result<void> Start(int width, int height) override;
+    void Row(int y, const std::uint8_t* rgba) override;
+    PictureImage picture;
+};
+
+// A picture held whole, handed to a sink row by row.
+Result<void> FeedPicture(const PictureImage& picture, PictureSink& sink);
 
 struct DecodeOptions {
     int frame = 0;  // of an animated GIF, from 0, composed as a viewer shows it
 };
 
-// Decodes a picture told by its content. Sizes are checked before anything is
-// allocated: a picture too large to hold within the tool's memory bound is
+// Decodes a picture told by its content into `sink`. Sizes are checked before
+// anything is allocated: a picture too large for the tool's memory bound is
 // refused, as is a damaged or unsupported file, with one line saying why.
+Result<void> DecodePicture(ByteSource& source, const DecodeOptions& options, PictureSink& sink);
+// The same from bytes in memory, the picture held whole.
 Result<PictureImage> DecodePicture(std::span<const std::uint8_t> bytes, const DecodeOptions& options = {});
 
 }  // namespace quillon

@@ -90,14 +90,13 @@ private slots:
     {
         QFETCH(int, rotate);
         QFETCH(Flip, flip);
-        const PictureImage picture = Picture(3, 2, [](int x, int y) { return std::array{y * 3 + x, 0, 0, 255}; });
-        const OrientedPicture view = Orient(picture, rotate, flip);
-        QStringList rows;
-        for (int y = 0; y < view.height; ++y) {
-            rows << QString();
-            for (int x = 0; x < view.width; ++x)
-                rows.last() += QString::number(view.Pixel(x, y)[0]);
+        const Orientation view = Orient(3, 2, rotate, flip);
+        QStringList rows(view.height, QString(view.width, '?'));
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 3; ++x)
+                rows[view.SeenY(x, y)][view.SeenX(x, y)] = QChar('0' + y * 3 + x);
         }
+        QCOMPARE(view.RowsAcross(), rotate % 180 == 0);
         QTEST(rows.join('/'), "seen");
     }
 
@@ -157,29 +156,36 @@ private slots:
         QCOMPARE(LitShare(ConvertArtwork(picture, options)), 1 - LitShare(expected));
     }
 
-    // Greys as stored, from colours and mixtures: luminance on linear light.
+    // Greys as stored, from colours and mixtures: mixed in linear light for
+    // the dithers, in the picture's sRGB values for the threshold.
     void grey_data()
     {
         QTest::addColumn<PictureImage>("picture");
-        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("linear");
+        QTest::addColumn<int>("encoded");
         const auto flat = [](std::array<int, 4> colour) { return Picture(122, 32, [=](int, int) { return colour; }); };
-        QTest::newRow("red") << flat({255, 0, 0, 255}) << 127;
-        QTest::newRow("blue") << flat({0, 0, 255, 255}) << 76;
-        QTest::newRow("a colour") << flat({200, 100, 50, 255}) << 128;
-        QTest::newRow("grey 77") << flat({77, 77, 77, 255}) << 77;
-        // Half black, half white is half the light: sRGB 188, not 128.
+        QTest::newRow("red") << flat({255, 0, 0, 255}) << 127 << 54;
+        QTest::newRow("blue") << flat({0, 0, 255, 255}) << 76 << 18;
+        QTest::newRow("a colour") << flat({200, 100, 50, 255}) << 128 << 118;
+        QTest::newRow("grey 77") << flat({77, 77, 77, 255}) << 77 << 77;
+        // Half black, half white: half the light is sRGB 188; the values' mean 128.
         QTest::newRow("black and white columns halved") << Picture(244, 64, [](int x, int) {
             return std::array{x % 2 * 255, x % 2 * 255, x % 2 * 255, 255};
-        }) << 188;
-        QTest::newRow("black, half transparent, on white") << flat({0, 0, 0, 128}) << 187;
+        }) << 188 << 128;
+        QTest::newRow("the same turned") << Picture(64, 244, [](int, int y) {
+            return std::array{y % 2 * 255, y % 2 * 255, y % 2 * 255, 255};
+        }) << 188 << 128;
+        QTest::newRow("black, half transparent, on white") << flat({0, 0, 0, 128}) << 187 << 127;
     }
     void grey()
     {
         QFETCH(PictureImage, picture);
-        const OrientedPicture view = Orient(picture, 0, Flip::None);
-        const GreyImage grey =
-            Luminance(Resample(view, FitOnDisplay(view.width, view.height, Fit::Contain), Background::White));
-        QTEST(int(grey[5 * DisplayWidth + 7]), "expected");
+        for (const Dither dither : {Dither::FloydSteinberg, Dither::None}) {
+            // A tall picture is turned to fill the display as the wide one does.
+            ArtworkSampler sampler(ArtworkOptions{.dither = dither, .rotate = picture.height > 100 ? 90 : 0});
+            QVERIFY(FeedPicture(picture, sampler));
+            QTEST(int(sampler.Grey()[5 * DisplayWidth + 7]), dither == Dither::None ? "encoded" : "linear");
+        }
     }
 
     void thresholdEdge()

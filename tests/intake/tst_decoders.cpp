@@ -2,6 +2,7 @@
 // variant, decoded and compared pixel by pixel with what it reads from them;
 // crafted BMP variants it does not write, against the format's own rules; and
 // damaged or hostile files, each refused quickly with one line.
+#include "convert/artwork.h"
 #include "intake/picture_image.h"
 #include "support/magick.h"
 #include "support/test_main.h"
@@ -25,6 +26,28 @@ Result<PictureImage> Decode(const QByteArray& bytes, int frame = 0)
     return DecodePicture(
         std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())),
         options);
+}
+
+// Decoded as convert decodes a picture: row by row onto the display, held by
+// no one. `size` gets the size the decoder gave the rows.
+Result<void> Sampled(const QByteArray& bytes, int frame = 0, QSize* size = nullptr)
+{
+    struct Probe final : PictureSink {
+        ArtworkSampler sampler{ArtworkOptions{}};
+        QSize size;
+        Result<void> Start(int width, int height) override
+        {
+            size = QSize(width, height);
+            return sampler.Start(width, height);
+        }
+        void Row(int y, const std::uint8_t* rgba) override { sampler.Row(y, rgba); }
+    } probe;
+    MemorySource source(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    const Result<void> decoded = DecodePicture(source, DecodeOptions{frame}, probe);
+    if (size)
+        *size = probe.size;
+    return decoded;
 }
 
 QByteArray Read(const QString& path)
@@ -270,22 +293,31 @@ private slots:
                                        << "a PNG chunk's checksum (CRC) is wrong: the file is damaged";
         // 20000 x 20000 grey pixels of 1 bit, all zero: 50 MB of rows in about 50 KB.
         QTest::newRow("PNG bomb") << Png("00004e2000004e200100000000", QByteArray(20000 * 2501, '\0'))
-                                  << "20000 x 20000 pixels is more than the 12 million pixels this tool takes";
-        QTest::newRow("PNG of 6000000 x 1, 16-bit RGBA")
-            << Png("005b8d80000000011006000000", QByteArray(1, '\0'))
-            << "rows of 6000000 pixels need more memory than the 56 MiB this tool allows";
+                                  << "20000 x 20000 pixels is more than the 128 million pixels this tool takes";
+        QTest::newRow("PNG of 2000000 x 1, 16-bit RGBA")
+            << Png("001e8480000000011006000000", QByteArray(1, '\0'))
+            << "a side of the picture is longer than the 1048576 pixels this tool takes";
+        // Interlaced, it would be held whole beside its rows.
+        QTest::newRow("interlaced PNG of 1000000 x 12")
+            << Png("000f42400000000c0806000001", QByteArray(1, '\0'))
+            << "rows of 1000000 pixels need more memory than the 56 MiB this tool allows";
         QTest::newRow("GIF truncated") << gif.chopped(10) << "the file ends before the picture does";
         QTest::newRow("GIF of 0 x 0") << QByteArray(gif).replace(6, 4, QByteArray(4, '\0'))
                                       << "the picture is 0 x 0 pixels: it has no pixels";
         QTest::newRow("JPEG truncated") << jpeg.chopped(jpeg.size() / 3) << "the file ends before the picture does";
-        // Even at an eighth, 60000 x 60000 is 56 million pixels.
+        // Baseline rows are decoded as they come; the data stops at once.
         const int frame = jpeg.indexOf("\xff\xc0");
         QTest::newRow("JPEG of 60000 x 60000")
             << QByteArray(jpeg).replace(frame + 5, 4, QByteArray::fromHex("ea60ea60"))
-            << "60000 x 60000 pixels is more than the 12 million pixels this tool takes";
+            << "the file ends before the picture does";
+        // A progressive file's coefficients are held whole: 60000 x 60000 needs gigabytes.
+        const QByteArray progressive = Written("p.jpg", {"-alpha", "off", "-interlace", "JPEG"});
+        QTest::newRow("progressive JPEG of 60000 x 60000")
+            << QByteArray(progressive).replace(progressive.indexOf("\xff\xc2") + 5, 4, QByteArray::fromHex("ea60ea60"))
+            << "the JPEG needs more memory than the 56 MiB this tool allows";
         QTest::newRow("PNM of 20000 x 20000")
             << QByteArray("P5 20000 20000 255\n\0\0\0", 22)
-            << "20000 x 20000 pixels is more than the 12 million pixels this tool takes";
+            << "20000 x 20000 pixels is more than the 128 million pixels this tool takes";
         QTest::newRow("PNM of 0 x 5") << QByteArray("P5 0 5 255\n") << "the picture is 0 x 5 pixels: it has no pixels";
         QTest::newRow("PNM truncated") << QByteArray("P6 2 2 255\n\1\2\3\4\5")
                                        << "the file ends before the picture does";
@@ -306,22 +338,43 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         const bool frame = why.isEmpty();
-        const Result<PictureImage> picture = Decode(file, frame ? 1 : 0);
+        const Result<void> picture = Sampled(file, frame ? 1 : 0);
         QVERIFY(timer.elapsed() < 2000);
         QVERIFY(!picture);
         QCOMPARE(QString::fromStdString(picture.Error()), frame ? "there is no frame 1: the picture has 1 frame" : why);
     }
 
-    // A photo over the pixel limit is decoded at half size by the JPEG library.
-    void largeJpegScaled()
+    // Pictures too large to hold whole, taken row by row at their full size;
+    // a JPEG over the pixel limit is decoded smaller by the library's DCT scaling.
+    void largePictures_data()
     {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QSize>("rows");  // the size the rows come in
+        QTest::addColumn<QString>("why");
+        constexpr int W = 4000, H = 3200;  // 12.8 million pixels
+        QTest::newRow("PNG") << Png("00000fa000000c800800000000", QByteArray(H * (W + 1), '\0')) << QSize(W, H) << "";
+        QTest::newRow("PNM") << QByteArray("P5 4000 3200 255\n") + QByteArray(W * H, '\x80') << QSize(W, H) << "";
+        QTest::newRow("BMP") << Bmp(40, W, H, 1, 0, {}, QByteArray(8, '\0'), QByteArray(W / 8 * H, '\0')) << QSize(W, H)
+                             << "";
         const QString path = Path("large.jpg");
-        QVERIFY(!Convert({"-size", "4000x3200", "xc:#808080", path}).isNull());
-        const Result<PictureImage> picture = Decode(Read(path));
-        QVERIFY2(picture, picture.Error().c_str());
-        QCOMPARE(picture->width, 2000);
-        QCOMPARE(picture->height, 1600);
-        QVERIFY(std::abs(picture->Pixel(1000, 800)[0] - 0x80) <= 1);
+        const QByteArray jpeg =
+            Convert({"-size", "4000x3200", "xc:#808080", path}).isNull() ? QByteArray() : Read(path);
+        QTest::newRow("JPEG") << jpeg << QSize(W, H) << "";
+        // The size is chosen before any row is read; the rows are not there.
+        const int frame = jpeg.indexOf("\xff\xc0");
+        QTest::newRow("JPEG of 12000 x 12000, halved")
+            << QByteArray(jpeg).replace(frame + 5, 4, QByteArray::fromHex("2ee02ee0")).left(frame + 200)
+            << QSize(6000, 6000) << "the file ends before the picture does";
+    }
+    void largePictures()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QSize, rows);
+        QVERIFY(!file.isEmpty());
+        QSize size;
+        const Result<void> decoded = Sampled(file, 0, &size);
+        QCOMPARE(size, rows);
+        QTEST(QString::fromStdString(decoded.Error()), "why");
     }
 };
 
