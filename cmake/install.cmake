@@ -94,11 +94,11 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from dpkg-shlibdeps; the window also needs Qt's platform
 # plugins at run time and the Arial-metric font its notice is set in. The picture
-# codecs and FreeType are loaded when a file needs them, so dpkg-shlibdeps cannot
+# codecs, FreeType and fontconfig are loaded when a file or font name needs them, so dpkg-shlibdeps cannot
 # see them: they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-liberation, libspng0 (>= 0.7.3), libgif7 (>= 5.2.1), libjpeg62-turbo (>= 1:2.1.5), libfreetype6")
+    "qt6-qpa-plugins, fonts-liberation, libspng0 (>= 0.7.3), libgif7 (>= 5.2.1), libjpeg62-turbo (>= 1:2.1.5), libfreetype6, libfontconfig1")
 # bash reads the completion of quillon-cli only where bash-completion is
 # installed: recommended, as Debian's packages that ship completions do.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")

@@ -3,7 +3,7 @@
 
 # Debian packages the build and the windows need.
 QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg-dev desktop-file-utils pkg-config libspng-dev libgif-dev libjpeg62-turbo-dev
-                  libfreetype-dev)
+                  libfreetype-dev libfontconfig-dev)
 # What the tests need besides: the package test runs lintian and appstreamcli, the
 # pre-commit hook's test pre-commit and git, the format tests assemble and
 # compile with the toolchains (sdcc brings sdas8051 and sdld), the display

@@ -68,6 +68,15 @@ Result<Font> ReadFont(std::string_view bytes, const FontRequest& request);
 bool HaveFreeType();
 Result<Font> ReadFreeTypeFont(std::string_view bytes, const FontRequest& request);
 
+// Whether a --font argument names a font ("DejaVu Sans", "monospace:bold")
+// rather than a file: no folder in it and no font file's extension.
+bool LooksLikeFontName(std::string_view argument);
+// The file of the installed font called `name` (fontconfig's syntax: family,
+// then ":style" and other properties), or why there is none. A family name must
+// be the font's own; a generic one (monospace, sans-serif, serif) takes the
+// system's choice.
+Result<std::string> FontFileNamed(std::string_view name);
+
 // "U+00B0 '°'" for messages.
 std::string CharacterName(char32_t code);
 // A code point as UTF-8.

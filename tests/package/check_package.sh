@@ -12,9 +12,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 deb=$(ls "$scratch"/out/quillon_*.deb)
 
 depends=$(dpkg-deb --field "$deb" Depends)
-# The codecs and FreeType are loaded at run time, where dpkg-shlibdeps does not look.
+# The codecs, FreeType and fontconfig are loaded at run time, where dpkg-shlibdeps does not look.
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins fonts-liberation libspng0 libgif7 \
-  libjpeg62-turbo libfreetype6; do
+  libjpeg62-turbo libfreetype6 libfontconfig1; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
