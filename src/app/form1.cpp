@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
 #include "app/path_text.h"
-#include "preview/form2.h"
+#include "app/form2.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // cut short, folders the user may not open, the volumes offered, and where it
 // starts as a build and as an installed program.
 #include "app/volumes.h"
-#include "preview/form2.h"
+#include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/test_main.h"

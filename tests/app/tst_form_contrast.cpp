@@ -1,7 +1,7 @@
 // Both windows stay readable on a light and on a dark desktop: every text
 // keeps a contrast of 4.5 : 1 against what is painted behind it, measured from
 // the windows' own pixels, and the read-outs, path and notice keep their colours.
-#include "preview/form2.h"
+#include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/pixels.h"

@@ -1,7 +1,7 @@
 // Crafted picture files for the tests.
 #pragma once
 
-#include "app/shared_state.h"
+#include "intake/bmp_records.h"
 
 #include <QByteArray>
 #include <QString>

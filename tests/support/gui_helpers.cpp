@@ -122,7 +122,7 @@ bool ClickName(QListWidget* list, const QString& name)
 
 }  // namespace quillon::test
 
-#include "preview/form2.h"
+#include "app/form2.h"
 #include "support/bmp_maker.h"
 
 #include <QFile>

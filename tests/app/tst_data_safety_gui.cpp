@@ -2,7 +2,7 @@
 // earlier listing as it was, and a whole session writes nothing but the
 // listing next to the picture.
 #include "app/path_text.h"
-#include "preview/form2.h"
+#include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/test_main.h"

@@ -1,4 +1,4 @@
-#include "preview/form2.h"
+#include "app/form2.h"
 
 #include "app/form1.h"
 #include "app/path_text.h"

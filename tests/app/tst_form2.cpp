@@ -1,7 +1,7 @@
 // The preview window: opened modally after a conversion, "Show" paints the
 // listing read back from disk.
 #include "app/path_text.h"
-#include "preview/form2.h"
+#include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/test_main.h"

@@ -2,7 +2,7 @@
 // by something hostile: it answers or paints within the display, never hangs,
 // and shows the right picture again once the listing is written anew.
 #include "app/path_text.h"
-#include "preview/form2.h"
+#include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/test_main.h"
