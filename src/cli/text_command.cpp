@@ -114,8 +114,8 @@ CLI::App* AddTextCommand(CLI::App& app)
         "pen's origin at column X; --align and --valign place the box of the lit\n"
         "dots instead. What falls outside the display is cut off. Fonts: BDF, PCF,\n"
         "PCF.gz, TrueType, OpenType; without --font the built-in 8 px font\n"
-        "(ASCII). A character the font lacks is named on stderr and drawn as its\n"
-        "default glyph, or left out.");
+        "(Latin-1: U+0020-U+007E and U+00A0-U+00FF). A character the font lacks\n"
+        "is named on stderr and drawn as its default glyph, or left out.");
     command->add_option("--font", options.font, "A BDF, PCF, PCF.gz, TTF or OTF font (default: built-in)")
         ->type_name("FONT");
     command->add_option("--size", options.size, "Pixel size of a scalable font")->type_name("PX");

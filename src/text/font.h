@@ -54,7 +54,8 @@ struct FontRequest {
     int size = 0;
 };
 
-// The built-in font: ASCII 32-126, 5 x 7 dots in a 6 x 8 cell, 8 px.
+// The built-in font: Latin-1 (U+0020-U+007E and U+00A0-U+00FF), 5 x 7 dots
+// in a 6 x 8 cell, 8 px.
 Result<Font> BuiltInFont(const FontRequest& request);
 inline constexpr int BuiltInSize = 8;
 

@@ -83,9 +83,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArrayList>("named");
         const QByteArray drawn = "; its default glyph is drawn instead";
+        QTest::newRow("built-in, Latin-1") << QStringList{} << QString::fromUtf8("Grüße 25°C ±2µs") << QByteArrayList{};
         QTest::newRow("built-in")
-            << QStringList{} << QString::fromUtf8("25°C, 25°F")
-            << QByteArrayList{"quillon-cli: built-in font: has no glyph for U+00B0 '\xC2\xB0'; it is left out"};
+            << QStringList{} << QString::fromUtf8("5€, 5€ 中")
+            << QByteArrayList{"quillon-cli: built-in font: has no glyph for U+20AC '\xE2\x82\xAC'; it is left out",
+                              "quillon-cli: built-in font: has no glyph for U+4E2D '\xE4\xB8\xAD'; it is left out"};
         QTest::newRow("misc-fixed") << QStringList{"--font", Misc + "6x13.pcf.gz"} << QString::fromUtf8("中25°中€")
                                     << QByteArrayList{"quillon-cli: " + (Misc + "6x13.pcf.gz").toUtf8() +
                                                       ": has no glyph for U+4E2D '\xE4\xB8\xAD'" + drawn};
@@ -103,6 +105,34 @@ private slots:
         QCOMPARE(run.ErrLines(), named);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.size(), 488);
+    }
+
+    // Two texts in the built-in font written as the same table, or not: the
+    // no-break space and soft hyphen draw as space and '-', and each Latin-1
+    // letter or sign as itself.
+    void builtInLatin1_data()
+    {
+        QTest::addColumn<QString>("one");
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("no-break space") << "a b" << QString::fromUtf8("a\u00A0b") << true;
+        QTest::newRow("soft hyphen") << "a-b" << QString::fromUtf8("a\u00ADb") << true;
+        QTest::newRow("umlaut") << "Grue" << QString::fromUtf8("Grüe") << false;
+        QTest::newRow("capital, small") << QString::fromUtf8("Ö") << QString::fromUtf8("ö") << false;
+        QTest::newRow("degree, ordinal") << QString::fromUtf8("°") << QString::fromUtf8("º") << false;
+        QTest::newRow("grave, acute") << QString::fromUtf8("è") << QString::fromUtf8("é") << false;
+    }
+    void builtInLatin1()
+    {
+        QFETCH(QString, one);
+        QFETCH(QString, other);
+        QFETCH(bool, same);
+        const CliRun first = RunCli({"text", "-f", "bin", "-o", "-", one});
+        const CliRun second = RunCli({"text", "-f", "bin", "-o", "-", other});
+        QCOMPARE(first.err + second.err, QByteArray());
+        QCOMPARE(first.out.size(), 488);
+        QVERIFY(first.out.count('\0') < 488);
+        QCOMPARE(first.out == second.out, same);
     }
 
     // The numbers of misc-fixed 6x13 (FONT_ASCENT 11, FONT_DESCENT 2, 6 dots

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <map>
 #include <set>
 
 using namespace quillon;
@@ -81,12 +82,26 @@ GlyphTable TableOf(const Result<Font>& font)
     return *table;
 }
 
-std::set<char32_t> Ascii()
+// What the built-in font covers: ASCII 32-126 and Latin-1 160-255.
+std::set<char32_t> Latin1()
 {
     std::set<char32_t> codes;
-    for (char32_t code = 32; code <= 126; ++code)
-        codes.insert(code);
+    for (char32_t code = 32; code <= 255; ++code) {
+        if (code <= 126 || code >= 160)
+            codes.insert(code);
+    }
     return codes;
+}
+
+// The glyph's dots on rows [from, to], '#' and '.'.
+std::string RowsOf(const Glyph& glyph, int from, int to)
+{
+    std::string rows;
+    for (int y = from; y <= to; ++y) {
+        for (int x = 0; x < glyph.width; ++x)
+            rows += glyph.Dot(x, y) ? '#' : '.';
+    }
+    return rows;
 }
 
 std::u32string Codes(const char* utf8)
@@ -131,13 +146,15 @@ class FontsTest : public QObject {
 private slots:
     // Typographic rules of a 5 x 7 font: capitals and digits stand on the
     // baseline from row 0, x-height letters start on row 2, descenders use row
-    // 7, and no two characters look alike.
+    // 7, and no two characters look alike but the no-break space and the
+    // space, the soft hyphen and '-'.
     void builtInGlyphsKeepTheirCell()
     {
-        const Result<Font> font = BuiltInFont({Ascii(), 0});
+        const Result<Font> font = BuiltInFont({Latin1(), 0});
         QVERIFY(font.Ok());
-        QCOMPARE(font->glyphs.size(), std::size_t{95});
-        std::set<std::string> shapes;  // each glyph's dots
+        QCOMPARE(font->glyphs.size(), std::size_t{95 + 96});
+        QVERIFY(font->missing.empty());
+        std::map<std::string, char32_t> shapes;  // each glyph's dots, and whose they are
         for (const auto& [code, glyph] : font->glyphs) {
             const auto rowLit = [&](int y) {
                 for (int x = 0; x < glyph.width; ++x) {
@@ -146,11 +163,15 @@ private slots:
                 }
                 return false;
             };
-            const QByteArray name = QByteArray(1, static_cast<char>(code));
-            QVERIFY2(glyph.width <= 5 && glyph.height <= 8 && glyph.advance == 6 && glyph.left == 0, name);
-            QVERIFY2(shapes.insert(std::string(glyph.dots.begin(), glyph.dots.end())).second, name + " looks like another character");
+            const QByteArray name = QByteArray::fromStdString(CharacterName(code));
+            QVERIFY2(glyph.width <= 5 && glyph.height <= 8 && glyph.top == 7 && glyph.advance == 6 && glyph.left == 0,
+                     name);
+            const auto [same, added] = shapes.emplace(std::string(glyph.dots.begin(), glyph.dots.end()), code);
+            const std::set<std::pair<char32_t, char32_t>> alike{{U' ', U'\u00A0'}, {U'-', U'\u00AD'}};
+            QVERIFY2(added || alike.count({same->second, code}),
+                     name + " looks like " + QByteArray::fromStdString(CharacterName(same->second)));
             const bool blank = std::count(glyph.dots.begin(), glyph.dots.end(), 1) == 0;
-            QVERIFY2(blank == (code == ' '), name);
+            QVERIFY2(blank == (code == ' ' || code == U'\u00A0'), name);
             if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9'))
                 QVERIFY2(rowLit(0) && rowLit(6) && !rowLit(7), name);
             if (std::string_view("acemnorsuvwxz").find(static_cast<char>(code)) != std::string_view::npos)
@@ -158,9 +179,65 @@ private slots:
             if (std::string_view("gjpqy").find(static_cast<char>(code)) != std::string_view::npos)
                 QVERIFY2(rowLit(7), name);
         }
+        QCOMPARE(font->glyphs.at(U'\u00A0').dots, font->glyphs.at(U' ').dots);
+        QCOMPARE(font->glyphs.at(U'\u00AD').dots, font->glyphs.at(U'-').dots);
         QVERIFY(!font->hasDefault);
-        QVERIFY(BuiltInFont({{U'\u00B0', U'A'}, 0})->missing == std::set<char32_t>{U'\u00B0'});
+        const std::set<char32_t> beyond{U'\u007F', U'\u009F', U'\u0100', U'\u20AC', U'\u4E2D'};
+        std::set<char32_t> asked = beyond;
+        asked.insert({U'A', U'\u00B0'});
+        QVERIFY(BuiltInFont({asked, 0})->missing == beyond);
         QVERIFY(!BuiltInFont({{U'A'}, 12}).Ok());
+    }
+
+    // An accented letter is its base letter, shortened for a capital: a small
+    // one (and C with cedilla) keeps its base's dots outside the mark's rows;
+    // a capital keeps the baseline, its accent on row 0.
+    void builtInAccents_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<int>("markFrom");  // the rows of the mark: -1 for a capital's
+        QTest::addColumn<int>("markTo");
+        QTest::newRow("a") << QString::fromUtf8("àáâãäå") << "a" << 0 << 1;
+        QTest::newRow("c") << QString::fromUtf8("ç") << "c" << 7 << 7;
+        QTest::newRow("e") << QString::fromUtf8("èéêë") << "e" << 0 << 1;
+        QTest::newRow("i") << QString::fromUtf8("ìíîï") << "i" << 0 << 1;
+        QTest::newRow("n") << QString::fromUtf8("ñ") << "n" << 0 << 1;
+        QTest::newRow("o") << QString::fromUtf8("òóôõö") << "o" << 0 << 1;
+        QTest::newRow("u") << QString::fromUtf8("ùúûü") << "u" << 0 << 1;
+        QTest::newRow("y") << QString::fromUtf8("ýÿ") << "y" << 0 << 1;
+        QTest::newRow("C") << QString::fromUtf8("Ç") << "C" << 7 << 7;
+        QTest::newRow("A") << QString::fromUtf8("ÀÁÂÃÄÅ") << "A" << -1 << -1;
+        QTest::newRow("E") << QString::fromUtf8("ÈÉÊË") << "E" << -1 << -1;
+        QTest::newRow("I") << QString::fromUtf8("ÌÍÎÏ") << "I" << -1 << -1;
+        QTest::newRow("N") << QString::fromUtf8("Ñ") << "N" << -1 << -1;
+        QTest::newRow("O") << QString::fromUtf8("ÒÓÔÕÖ") << "O" << -1 << -1;
+        QTest::newRow("U") << QString::fromUtf8("ÙÚÛÜ") << "U" << -1 << -1;
+        QTest::newRow("Y") << QString::fromUtf8("Ý") << "Y" << -1 << -1;
+    }
+    void builtInAccents()
+    {
+        QFETCH(QString, letters);
+        QFETCH(QString, base);
+        QFETCH(int, markFrom);
+        QFETCH(int, markTo);
+        const Result<Font> font = BuiltInFont({Latin1(), 0});
+        const Glyph& plain = font->glyphs.at(base.at(0).unicode());
+        for (const QChar letter : letters) {
+            const Glyph& glyph = font->glyphs.at(letter.unicode());
+            const QByteArray name = QString(letter).toUtf8();
+            QVERIFY2(glyph.dots != plain.dots, name);
+            if (markFrom < 0) {
+                QVERIFY2(RowsOf(glyph, 0, 0) != ".....", name);
+                QVERIFY2(RowsOf(glyph, 6, 6) != "....." && RowsOf(glyph, 7, 7) == ".....", name);
+                continue;
+            }
+            QVERIFY2(RowsOf(glyph, markFrom, markTo) != RowsOf(plain, markFrom, markTo), name);
+            if (markFrom > 0)
+                QVERIFY2(RowsOf(glyph, 0, markFrom - 1) == RowsOf(plain, 0, markFrom - 1), name);
+            if (markTo < 7)
+                QVERIFY2(RowsOf(glyph, markTo + 1, 7) == RowsOf(plain, markTo + 1, 7), name);
+        }
     }
 
     void bdfDotsWhereTheFileSays()
