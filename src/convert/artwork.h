@@ -4,7 +4,7 @@
 // then threshold or dither.
 #pragma once
 
-#include "formats/display_image.h"
+#include "common/display.h"
 #include "intake/picture_image.h"
 
 #include <array>

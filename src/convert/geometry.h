@@ -2,13 +2,11 @@
 // column of a page with bit 0 at the page's top row.
 #pragma once
 
+#include "common/display.h"
 #include "common/guarded.h"
 #include "intake/bmp_records.h"
 
 namespace quillon {
-
-inline constexpr int ColumnBlock = 61;
-inline constexpr int Page = 8;
 
 // What the writer's and the preview's walks work on: the picture's info
 // header (its width and height), the scan window of the block and page being

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "convert/geometry.h"
-#include "formats/display_image.h"
+#include "common/display.h"
 #include "formats/formats.h"
 
 #include <climits>

@@ -120,11 +120,11 @@ std::string WriteListingFormat(const DisplayImage& image, const WriteOptions&)
     for (std::size_t block = 0; block < 2; ++block) {
         if (block == 1)
             text += LineEnd;
-        for (std::size_t first = 0; first < 244; first += 8) {
-            const std::size_t count = first + 8 <= 244 ? 8 : 244 - first;
+        for (std::size_t first = 0; first < BlockBytes; first += 8) {
+            const std::size_t count = first + 8 <= BlockBytes ? 8 : BlockBytes - first;
             char* item = line + ListingPrefixLength;
             for (std::size_t k = 0; k < count; ++k, item += 4)
-                std::memcpy(item, HexItems.items[image.Byte(block * 244 + first + k)], 4);
+                std::memcpy(item, HexItems.items[image.Byte(block * BlockBytes + first + k)], 4);
             item[-1] = ';';
             std::memcpy(item, LineEnd.data(), 2);
             text.append(line, static_cast<std::size_t>(item + 2 - line));

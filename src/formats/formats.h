@@ -24,7 +24,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "formats/display_image.h"
+#include "common/display.h"
 #include "intake/bitmap_reader.h"
 
 #include <span>

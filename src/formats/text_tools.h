@@ -2,7 +2,7 @@
 // lines, numbers and byte counts when read.
 #pragma once
 
-#include "formats/display_image.h"
+#include "common/display.h"
 #include "formats/formats.h"
 
 #include <cstdint>
@@ -26,10 +26,10 @@ std::string Shaped(const DisplayImage& image, LineText line)
     for (std::size_t block = 0; block < 2; ++block) {
         if (block == 1)
             text += LineEnd;
-        for (std::size_t first = 0; first < 244; first += 8) {
-            const std::size_t count = first + 8 <= 244 ? 8 : 244 - first;
-            const std::span<const std::uint8_t> items(image.bytes().data() + block * 244 + first, count);
-            text += line(items, block == 1 && first + count == 244);
+        for (std::size_t first = 0; first < BlockBytes; first += 8) {
+            const std::size_t count = first + 8 <= BlockBytes ? 8 : BlockBytes - first;
+            const std::span<const std::uint8_t> items(image.bytes().data() + block * BlockBytes + first, count);
+            text += line(items, block == DisplayBlocks - 1 && first + count == BlockBytes);
             text += LineEnd;
         }
     }

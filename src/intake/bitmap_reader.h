@@ -2,6 +2,7 @@
 // and decides whether the tool accepts it.
 #pragma once
 
+#include "common/display.h"
 #include "intake/bmp_records.h"
 
 #include <array>
@@ -12,9 +13,9 @@
 
 namespace quillon {
 
-// The one picture the display takes.
-inline constexpr int AcceptedWidth = 122;
-inline constexpr int AcceptedHeight = 32;
+// The one picture the window takes: the display's size, 1 bit a pixel.
+inline constexpr int AcceptedWidth = DisplayWidth;
+inline constexpr int AcceptedHeight = DisplayHeight;
 inline constexpr int AcceptedBitCount = 1;
 
 // Bytes of the two headers at the start of a file.

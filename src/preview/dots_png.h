@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "formats/display_image.h"
+#include "common/display.h"
 
 #include <array>
 #include <cstdint>

@@ -29,7 +29,7 @@
 #pragma once
 
 #include "common/result.h"
-#include "formats/display_image.h"
+#include "common/display.h"
 #include "text/font.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // byte value 00-FF, and the all-clear and all-lit extremes.
 #pragma once
 
-#include "formats/display_image.h"
+#include "common/display.h"
 
 #include <QList>
 #include <QString>
