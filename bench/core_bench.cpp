@@ -4,7 +4,7 @@
 // artwork onto the dots from a decoded photo and from a 122 x 32 picture.
 #include "convert/artwork.h"
 #include "convert/geometry.h"
-#include "convert/listing_writer.h"
+#include "formats/listing_writer.h"
 #include "files/replace_file.h"
 #include "formats/formats.h"
 #include "intake/bitmap_reader.h"

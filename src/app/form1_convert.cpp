@@ -3,7 +3,7 @@
 #include "app/form1.h"
 #include "app/path_text.h"
 #include "convert/geometry.h"
-#include "convert/listing_writer.h"
+#include "formats/listing_writer.h"
 #include "files/input_file.h"
 #include "files/replace_file.h"
 

@@ -1,6 +1,7 @@
 #include "cli/artwork_options.h"
 
 #include "cli/messages.h"
+#include "convert/sampling.h"
 #include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 

@@ -1,4 +1,5 @@
 // The binary formats: the bare 488 bytes, and a 1-bit BMP picture of the dots.
+#include "convert/sampling.h"
 #include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 
@@ -94,17 +95,6 @@ ReadResult ReadPictureImage(std::string_view bytes, bool inverse)
             break;
     }
     return DisplayOf(read.picture, inverse);
-}
-
-DisplayImage DisplayOf(const MonoPicture& picture, bool inverse)
-{
-    const RgbValue lit = ColourOf(picture.table[inverse ? 1 : 0]);
-    DisplayImage image;
-    for (int y = 0; y < DisplayHeight; ++y) {
-        for (int x = 0; x < DisplayWidth; ++x)
-            image.SetDot(x, y, picture.Pixel(x, y) == lit);
-    }
-    return image;
 }
 
 ReadResult ReadBmp(std::string_view bytes)

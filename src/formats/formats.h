@@ -68,8 +68,6 @@ ReadResult ReadAnyFormat(std::string_view bytes);
 // colour equals colour-table entry 0's (Normal), or entry 1's (Inverse). The
 // bmp format reads with Normal.
 ReadResult ReadPictureImage(std::string_view bytes, bool inverse);
-// The same from a picture already read and accepted.
-DisplayImage DisplayOf(const MonoPicture& picture, bool inverse);
 
 // "lcd_" + stem + the format's extension: lcd_logo.txt, lcd_logo.a51, ...
 // Every format has an extension of its own, so two formats never share a

@@ -1,7 +1,7 @@
 // The page geometry and the listing writer, without windows.
 #include "app/path_text.h"
 #include "convert/geometry.h"
-#include "convert/listing_writer.h"
+#include "formats/listing_writer.h"
 #include "files/replace_file.h"
 #include "support/bmp_maker.h"
 #include "support/test_main.h"

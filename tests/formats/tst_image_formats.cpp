@@ -2,7 +2,7 @@
 // that each reads it back, how tolerant and how strict the readers are, how a
 // file's format is told and how outputs are named.
 #include "convert/geometry.h"
-#include "convert/listing_writer.h"
+#include "formats/listing_writer.h"
 #include "formats/formats.h"
 #include "intake/bitmap_reader.h"
 #include "support/bmp_maker.h"

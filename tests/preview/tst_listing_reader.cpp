@@ -1,7 +1,7 @@
 // Reading a listing back: the line decoder, the dot walk and the whole reader.
 #include "app/path_text.h"
 #include "convert/geometry.h"
-#include "convert/listing_writer.h"
+#include "formats/listing_writer.h"
 #include "preview/listing_reader.h"
 #include "support/bmp_maker.h"
 #include "support/dot_canvas.h"

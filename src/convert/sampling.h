@@ -1,16 +1,11 @@
-// Turns the picture the window shows into the listing of assembler data lines
-// that the display's firmware includes:
-//
-//         DB 01H,80H,FFH,00H,00H,00H,00H,00H;
-//
-// The picture is sampled pixel by pixel in the display's byte order (see
-// geometry.h), counting the progress, into a display image, which the listing
-// format of the format table writes: the one listing writer there is.
+// A picture sampled pixel by pixel in the display's byte order (see
+// geometry.h), counting the progress, into a display image: the walk of the
+// window's Convert, and of every exact 1-bit picture the tool takes.
 #pragma once
 
-#include "convert/geometry.h"
 #include "common/display.h"
-#include "formats/formats.h"
+#include "convert/geometry.h"
+#include "intake/bitmap_reader.h"
 
 #include <climits>
 #include <cstdint>
@@ -98,13 +93,9 @@ DisplayImage SampleDisplay(ScanState& state, RgbValue onColour, Pixel&& pixel, P
     return image;
 }
 
-// The listing of the picture: its display image in the listing format.
-template <typename Pixel, typename Progress = detail::NoProgress>
-std::string WriteListing(ScanState& state, RgbValue onColour, Pixel&& pixel, Progress&& progress = {})
-{
-    const DisplayImage image =
-        SampleDisplay(state, onColour, std::forward<Pixel>(pixel), std::forward<Progress>(progress));
-    return FindFormat("listing")->write(image, {});
-}
+// The dots of an accepted picture as the window converts it: a dot is lit
+// where the pixel's colour equals colour-table entry 0's, or entry 1's
+// (inverse); the same walk as the window's Convert.
+DisplayImage DisplayOf(const MonoPicture& picture, bool inverse);
 
 }  // namespace quillon
