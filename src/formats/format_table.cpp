@@ -39,7 +39,7 @@ constexpr std::array Table{
 
 bool HasControlByte(std::string_view bytes)
 {
-    return std::ranges::any_of(bytes, [](char c) {
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u <= 0x08 || (u >= 0x0E && u <= 0x1F);
     });
@@ -114,8 +114,9 @@ constexpr auto Registers = std::to_array<std::string_view>(
 
 bool IsReserved(std::string_view name)
 {
-    return std::ranges::find(Keywords, name) != Keywords.end() ||
-           std::ranges::any_of(Registers, [&](std::string_view r) { return text::EqualNoCase(r, name); });
+    return std::find(Keywords.begin(), Keywords.end(), name) != Keywords.end() ||
+           std::any_of(Registers.begin(), Registers.end(),
+                       [&](std::string_view r) { return text::EqualNoCase(r, name); });
 }
 
 // The file name without its folder (after "/" or "\\") and its last extension
@@ -138,7 +139,7 @@ std::span<const Format> Formats()
 
 const Format* FindFormat(std::string_view name)
 {
-    const auto found = std::ranges::find(Table, name, &Format::name);
+    const auto found = std::find_if(Table.begin(), Table.end(), [&](const Format& f) { return f.name == name; });
     return found == Table.end() ? nullptr : &*found;
 }
 
@@ -214,7 +215,7 @@ bool IsValidLabel(std::string_view label)
 {
     if (label.empty() || label.size() > 31 || (label[0] >= '0' && label[0] <= '9') || IsReserved(label))
         return false;
-    return std::ranges::all_of(label, [](char c) {
+    return std::all_of(label.begin(), label.end(), [](char c) {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     });
 }

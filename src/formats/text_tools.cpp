@@ -113,7 +113,7 @@ std::string_view Trimmed(std::string_view text)
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
-    return std::ranges::equal(a, b, [](char x, char y) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
         return lower(x) == lower(y);
     });
