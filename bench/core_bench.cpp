@@ -183,7 +183,7 @@ void ToolRoundTrip(benchmark::State& run)
     ScanState state = CountedState();
     DotArray dots;
     for (auto _ : run) {
-        const std::string text = listing.write(*read, {});
+        const std::string text = listing.Write(*read, {});
         ReadBack(text, state, dots);
         benchmark::DoNotOptimize(dots.dots.data());
     }

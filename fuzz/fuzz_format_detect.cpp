@@ -29,17 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         FUZZ_CHECK(text, "%.*s told from bytes that are not text", int(name.size()), name.data());
 
-    const ReadResult read = format->read(bytes);
+    const ReadResult read = format->Read(bytes);
     const ReadResult any = ReadAnyFormat(bytes);
     FUZZ_CHECK(read.Error() == any.Error() && (!read.Ok() || *read == *any), "ReadAnyFormat reads otherwise");
     if (!read.Ok())
         return 0;
     // bin is told from its size only when it is not text: its written bytes
     // can be anything, so they are read back by bin itself.
-    const std::string written = format->write(*read, WriteOptions{});
+    const std::string written = format->Write(*read, WriteOptions{});
     const Format* again = name == "bin" ? format : DetectFormat(written);
     FUZZ_CHECK(again, "%.*s written is told as no format", int(name.size()), name.data());
-    const ReadResult back = again->read(written);
+    const ReadResult back = again->Read(written);
     FUZZ_CHECK(back.Ok() && *back == *read, "%.*s written, read as %.*s, gives other dots: %s", int(name.size()),
                name.data(), int(again->name.size()), again->name.data(), back.Error().c_str());
     return 0;

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const Format* const format = FindFormat(FUZZ_FORMAT);
     FUZZ_CHECK(format, "no format %s", FUZZ_FORMAT);
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const ReadResult read = format->read(bytes);
+    const ReadResult read = format->Read(bytes);
     if (!read.Ok()) {
         FUZZ_CHECK(!read.Error().empty(), "a failed reading that says nothing");
         return 0;
@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* label : {"", "logo"}) {
         if (*label && !format->takesLabel)
             continue;
-        const std::string written = format->write(*read, WriteOptions{label, "logo.bmp"});
-        const ReadResult back = format->read(written);
+        const std::string written = format->Write(*read, WriteOptions{label, "logo.bmp"});
+        const ReadResult back = format->Read(written);
         FUZZ_CHECK(back.Ok() && *back == *read, "written with label \"%s\", read back otherwise: %s", label,
                    back.Error().c_str());
     }

@@ -1,133 +1,48 @@
-// quillon-cli convert: each picture read and accepted or rejected exactly as the
-// main window does it, or a table in any format read back, then written in the
-// chosen format, or compared with the file on disk (--check).
-#include "cli/artwork_options.h"
-#include "cli/commands.h"
+// quillon-cli convert: each input, a picture or a table told by its content,
+// turned into the display's dots by the one route (engine/dots.h) and written
+// in the chosen format beside it or to --output, or compared with the file on
+// disk (--check). A batch's files reach the disk together, then each takes
+// its place.
+#include "cli/command.h"
 #include "cli/messages.h"
-#include "files/input_file.h"
+#include "cli/options.h"
+#include "engine/naming.h"
 #include "files/replace_file.h"
-#include "formats/formats.h"
-#include "intake/bitmap_reader.h"
-#include "intake/listing_name.h"
 
-#include <cstdio>
 #include <map>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 namespace quillon::cli {
 
 namespace {
 
-bool IsStandardInput(const std::filesystem::path& path)
-{
-    return path == "-";
-}
+constexpr const char* Inputs = R"(Each INPUT is a picture or a table in any of the formats below, told by its
+content. A 1-bit 122 x 32 BMP is taken as the window takes it: its first
+colour's pixels lit (its second's with --inverse). Any other picture (PNG,
+GIF, JPEG, PNM, BMP of any kind) is fitted onto the 122 x 32 dots, turned
+grey and thresholded or dithered: dark pixels become lit dots, light ones with
+--inverse. Under the threshold (--dither none) colours mix as they are
+stored (sRGB), as image editors mix them; the dithers mix them in linear
+light. A table is exactly 488 bytes of binary, DB, .db or .byte lines, or a
+C initialiser in { }. - reads standard input (then give --output).
+Put -- before names that begin with -.)";
 
-// The name messages give an input by.
-std::string InputName(const std::filesystem::path& input)
+// The formats and the names written beside each input, from the format table.
+std::string FormatList()
 {
-    return IsStandardInput(input) ? "standard input" : PathText(input);
-}
-
-Result<std::string> ReadInput(const std::filesystem::path& input)
-{
-    // One byte more tells a picture too large to read from one that fits.
-    if (!IsStandardInput(input))
-        return files::ReadStart(input, ReadLimit + 1, "a picture file");
-    files::InputFile standardInput = files::InputFile::StandardInput();
-    return files::ReadStart(standardInput, ReadLimit + 1);
-}
-
-struct Input {
-    DisplayImage image;
-    bool picture = false;  // a picture, not a table in one of the formats
-};
-
-// What a picture too large to read is told by, once its first bytes show it.
-void TooLarge(const std::filesystem::path& input)
-{
-    ProblemAt(InputName(input),
-              "is larger than " + std::to_string(ReadLimit >> 20) + " MiB, more than quillon-cli reads of a picture");
-}
-
-bool IsLargePicture(const std::string& bytes)
-{
-    return LooksLikePicture(bytes) && !bytes.starts_with("BM");  // a BMP is read ReadLimit far, as the window does
-}
-
-// The display image of one input, or nothing after naming its problem on
-// stderr. A file in one of the table formats is read as that format; anything
-// else is read as a picture.
-std::optional<Input> ReadImage(const std::filesystem::path& input, const ConvertOptions& options)
-{
-    std::error_code error;
-    // A large file's first bytes tell a picture without holding the rest.
-    if (!IsStandardInput(input) && std::filesystem::file_size(input, error) > ReadLimit && !error) {
-        const Result<std::string> head = files::ReadStart(input, 16, "a picture file");
-        if (head && IsLargePicture(*head)) {
-            TooLarge(input);
-            return std::nullopt;
-        }
+    std::string list = "Formats (--format; without it, -o's name chooses) and the names written:\n";
+    for (const Format& format : Formats()) {
+        std::string line = "  " + std::string(format.name);
+        line.resize(10, ' ');
+        line += (format.name == "listing" ? "lcd_<name>" : "lcd_<stem>") + std::string(format.extension);
+        line.resize(26, ' ');
+        list += line + std::string(format.purpose) + "\n";
     }
-    Result<std::string> bytes = ReadInput(input);
-    if (!bytes) {
-        ProblemAt(InputName(input), "cannot be read: " + OneLine(bytes.Error()));
-        return std::nullopt;
-    }
-    const Format* format = DetectFormat(*bytes);
-    if (format && format->name != "bmp") {
-        if (options.inverse) {
-            ProblemAt(InputName(input), "--inverse picks a picture's colour; this is a table (" +
-                                            std::string(format->name) + "), nothing to pick");
-            return std::nullopt;
-        }
-        const ReadResult read = format->read(*bytes);
-        if (!read.Ok()) {
-            ProblemAt(InputName(input),
-                      "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
-            return std::nullopt;
-        }
-        return Input{*read, false};
-    }
-    if (bytes->size() > ReadLimit) {
-        if (IsLargePicture(*bytes)) {
-            TooLarge(input);
-            return std::nullopt;
-        }
-        bytes->resize(ReadLimit);
-    }
-    const std::optional<DisplayImage> dots = PictureDots(*bytes, InputName(input), options.picture, options.inverse);
-    if (!dots)
-        return std::nullopt;
-    return Input{*dots, true};
-}
-
-// Whether a file's name ends in the extension of a picture format other than
-// BMP (.png, .gif, .jpg, .jpeg, .pnm, .pbm, .pgm, .ppm, .pam), in any case.
-bool NamedAsArtwork(const std::filesystem::path& input)
-{
-    std::string extension = PathText(input.extension());
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    for (const char* other : {".png", ".gif", ".jpg", ".jpeg", ".pnm", ".pbm", ".pgm", ".ppm", ".pam"}) {
-        if (extension == other)
-            return true;
-    }
-    return false;
-}
-
-// Where the output for `input` goes without --output: beside it. A picture's
-// listing keeps the window's name (lcd_ and every ".bmp" made ".txt") unless
-// the name ends as another picture format's (lcd_logo.txt for logo.png);
-// every other output is lcd_<stem> and the format's own extension.
-std::filesystem::path OutputBeside(const std::filesystem::path& input, const Input& read, const Format& format)
-{
-    if (read.picture && format.name == "listing" && !NamedAsArtwork(input))
-        return ListingPath(input.parent_path(), input.filename());
-    return input.parent_path() / PathFromText(DefaultOutputName(format, OutputStem(PathText(input.filename()))));
+    return list + "<name> is the picture's name with every \".bmp\", in any case, made \".txt\"\n"
+                  "(a " + PictureKindNames() + " picture named so is named by its <stem>);\n"
+                  "<stem> is the name without its extension and without a leading \"lcd_\".\n"
+                  "An output that would land on an input is refused.";
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };
@@ -146,115 +61,202 @@ Comparison CompareWithDisk(const std::filesystem::path& outputPath, const std::s
     return *onDisk == bytes ? Comparison::Same : Comparison::Stale;
 }
 
+class Convert final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override;
+    void Check() override;
+    ExitCode Run() override;
+
+private:
+    std::optional<FileDots> Read(const std::filesystem::path& input) const;
+    bool Compare(const std::filesystem::path& input, const std::filesystem::path& output, const std::string& bytes);
+    void Write(const std::filesystem::path& input, const FileDots& dots, std::filesystem::path output,
+               const std::string& bytes);
+    void CommitPending();
+
+    std::vector<std::string> inputs_;
+    std::string output_;
+    std::string formatName_;
+    std::string label_;
+    bool inverse_ = false;
+    bool check_ = false;
+    bool quiet_ = false;
+    PictureWords picture_;
+    CLI::Option* outputOption_ = nullptr;
+
+    // While running.
+    const Format* format_ = nullptr;
+    PictureOptions options_;
+    std::map<files::FileId, std::filesystem::path> read_;  // the inputs, which no output may replace
+    std::vector<std::unique_ptr<files::Replacement>> pending_;
+    std::vector<std::filesystem::path> pendingPaths_;
+    std::vector<std::filesystem::path> written_;
+    bool badFile_ = false;
+    bool differences_ = false;
+};
+
+CLI::App* Convert::Add(CLI::App& app)
+{
+    CLI::App* command = app.add_subcommand("convert", "Write each picture or table in a format; print the paths");
+    AddFormatOption(*command, formatName_);
+    command->add_option("--label", label_, "Label before the data; in C the array's name")->type_name("NAME");
+    command->add_flag("--inverse", inverse_, "Light a 1-bit BMP's second colour, a picture's light pixels");
+    command->add_flag("--check", check_, "Write nothing; name missing or stale files");
+    outputOption_ = command->add_option("-o,--output", output_, "Write the one input's file there; - is stdout");
+    outputOption_->type_name("FILE");
+    command->add_flag("-q,--quiet", quiet_, "Print no paths of files written, nor notices");
+    command->add_option("INPUT", inputs_, "Pictures or tables")->required();
+    AddPictureOptions(*command, picture_);
+    command->footer(std::string(Inputs) + "\n\n" + FormatList());
+    return command;
+}
+
+void Convert::Check()
+{
+    const bool hasOutput = outputOption_->count() > 0;
+    if (hasOutput && inputs_.size() != 1)
+        throw CLI::ValidationError("--output", "takes the file of exactly one input, not " + std::to_string(inputs_.size()));
+    if (hasOutput && check_ && output_ == "-")
+        throw CLI::ValidationError("--output", "- cannot be checked; give the file's name");
+    if (hasOutput && output_.empty())
+        throw CLI::ValidationError("--output", "needs a file name, or - for standard output");
+    for (const std::string& input : inputs_) {
+        if (input == "-" && !hasOutput)
+            throw CLI::ValidationError("INPUT", "- (standard input) needs --output");
+    }
+    format_ = &ChosenFormat(formatName_, PathFromText(output_), hasOutput);
+    if (!label_.empty() && !format_->takesLabel)
+        throw CLI::ValidationError("--label", "the " + std::string(format_->name) + " format has no place for a label");
+    if (!label_.empty() && !IsValidLabel(label_))
+        throw CLI::ValidationError("--label", "\"" + label_ +
+                                                  "\" is no label: letters, digits and _, not first a digit, at most "
+                                                  "31 characters, no keyword or register name; " +
+                                                  LabelFrom(label_) + " would do");
+}
+
+std::optional<FileDots> Convert::Read(const std::filesystem::path& input) const
+{
+    std::optional<files::InputFile> file = OpenInput(input, "a picture file");
+    if (!file)
+        return std::nullopt;
+    Result<FileStart> start = ReadFileStart(*file, SizeOf(input));
+    Result<FileDots> dots = start ? DotsOf(std::move(*start), *file, options_) : Failure{"cannot be read: " + start.Error()};
+    if (!dots) {
+        ProblemAt(InputName(input), OneLine(dots.Error()));
+        return std::nullopt;
+    }
+    if (!quiet_ && !dots->notice.empty())
+        ProblemAt(InputName(input), dots->notice);
+    return std::move(*dots);
+}
+
+bool Convert::Compare(const std::filesystem::path& input, const std::filesystem::path& output, const std::string& bytes)
+{
+    switch (CompareWithDisk(output, bytes)) {
+        case Comparison::Same:
+            return true;
+        case Comparison::Missing:
+            Problem(output, "missing; it would be written from " + InputName(input));
+            break;
+        case Comparison::Stale:
+            Problem(output, "out of date; it differs from what " + InputName(input) + " gives");
+            break;
+        case Comparison::Unreadable:
+            badFile_ = true;
+            return false;
+    }
+    differences_ = true;
+    return false;
+}
+
+void Convert::Write(const std::filesystem::path& input, const FileDots& dots, std::filesystem::path output,
+                    const std::string& bytes)
+{
+    if (const auto id = files::IdentityOf(output); id && read_.count(*id)) {
+        const std::filesystem::path& other = read_.at(*id);
+        const std::string itself = dots.identity.picture ? "the picture itself" : "the input itself";
+        Problem(output, other == input ? "cannot be written: it is " + itself + "; it is left as it is"
+                                       : "cannot be written: it is " + PathText(other) +
+                                             ", given to be read; it is left as it is");
+        badFile_ = true;
+        return;
+    }
+    const bool given = outputOption_->count() > 0;
+    Result<std::unique_ptr<files::Replacement>> replacement =
+        files::BeginReplacement(output, given ? files::Place::Given : files::Place::Derived);
+    Result<void> done = replacement ? (*replacement)->Write(bytes) : Failure{replacement.Error()};
+    if (done)
+        done = (*replacement)->Close();
+    if (!done) {
+        Problem(output, "cannot be written: " + OneLine(done.Error()));
+        badFile_ = true;
+        return;
+    }
+    pending_.push_back(std::move(*replacement));
+    pendingPaths_.push_back(std::move(output));
+    if (pending_.size() == files::MostPending)
+        CommitPending();
+}
+
+// Each file's bytes reach the disk before it takes its place, and its name
+// with its folder, once a folder for the batch, before it is named here.
+void Convert::CommitPending()
+{
+    const std::vector<Result<void>> committed = files::CommitAll(pending_);
+    for (std::size_t k = 0; k < pending_.size(); ++k) {
+        if (committed[k]) {
+            written_.push_back(pendingPaths_[k]);
+        } else {
+            Problem(pendingPaths_[k], "cannot be written: " + OneLine(committed[k].Error()));
+            badFile_ = true;
+        }
+    }
+    pending_.clear();
+    pendingPaths_.clear();
+}
+
+ExitCode Convert::Run()
+{
+    options_ = picture_.Finish(inverse_);
+    const bool hasOutput = outputOption_->count() > 0;
+    const std::filesystem::path output = PathFromText(output_);
+    const bool toStdout = hasOutput && (IsDash(output) || (!check_ && ToStandardOutput(output)));
+    if (!check_ && !toStdout) {
+        for (const std::string& input : inputs_) {
+            if (const auto id = input == "-" ? std::nullopt : files::IdentityOf(PathFromText(input)))
+                read_.emplace(*id, PathFromText(input));
+        }
+    }
+    for (const std::string& name : inputs_) {
+        const std::filesystem::path input = PathFromText(name);
+        const std::optional<FileDots> dots = Read(input);
+        if (!dots) {
+            badFile_ = true;
+            continue;
+        }
+        const std::string bytes = format_->Write(dots->image, WriteOptions{label_, PathText(input.filename())});
+        if (toStdout)
+            Emit(bytes);
+        else if (check_)
+            Compare(input, hasOutput ? output : OutputBeside(input, dots->identity, *format_), bytes);
+        else
+            Write(input, *dots, hasOutput ? output : OutputBeside(input, dots->identity, *format_), bytes);
+    }
+    CommitPending();
+    if (!quiet_) {
+        for (const std::filesystem::path& path : written_)
+            Say(PathText(path));
+    }
+    if (!StdoutIntact() || badFile_)
+        return BadFile;
+    return differences_ ? Differences : AllGood;
+}
+
 }  // namespace
 
-ExitCode RunConvert(const ConvertOptions& options)
+std::unique_ptr<Command> ConvertCommand()
 {
-    const Format& format = *options.format;
-    // "-o -" and "-o /dev/stdout" (or any name of the file standard output
-    // goes to) both mean standard output.
-    const bool toStdout = options.hasOutput && (options.output == "-" || (!options.check && [&] {
-                                                    const auto output = files::IdentityOf(options.output);
-                                                    return output && output == files::IdentityOfStandardOutput();
-                                                }()));
-    bool badFile = false;
-    bool differences = false;
-
-    // No output may take the place of a file this call reads.
-    std::map<files::FileId, std::filesystem::path> inputs;
-    if (!options.check && !toStdout) {
-        for (const std::filesystem::path& input : options.inputs) {
-            if (const auto id = IsStandardInput(input) ? std::nullopt : files::IdentityOf(input))
-                inputs.emplace(*id, input);
-        }
-    }
-
-    std::vector<std::filesystem::path> written;
-    // Files written but not yet in place, committed together: their bytes
-    // reach the disk in one go, then each takes its place (CommitAll).
-    std::vector<std::unique_ptr<files::Replacement>> pending;
-    std::vector<std::filesystem::path> pendingPaths;
-    const auto commitPending = [&] {
-        const std::vector<Result<void>> committed = files::CommitAll(pending);
-        for (std::size_t k = 0; k < pending.size(); ++k) {
-            if (committed[k]) {
-                written.push_back(pendingPaths[k]);
-            } else {
-                Problem(pendingPaths[k], "cannot be written: " + OneLine(committed[k].Error()));
-                badFile = true;
-            }
-        }
-        pending.clear();
-        pendingPaths.clear();
-    };
-    for (const std::filesystem::path& input : options.inputs) {
-        const std::optional<Input> read = ReadImage(input, options);
-        if (!read) {
-            badFile = true;
-            continue;
-        }
-        const std::string bytes = format.write(read->image, WriteOptions{options.label, PathText(input.filename())});
-        if (toStdout) {
-            Emit(bytes);
-            continue;
-        }
-        const std::filesystem::path outputPath =
-            options.hasOutput ? options.output : OutputBeside(input, *read, format);
-        if (options.check) {
-            switch (CompareWithDisk(outputPath, bytes)) {
-                case Comparison::Same:
-                    break;
-                case Comparison::Missing:
-                    Problem(outputPath, "missing; it would be written from " + InputName(input));
-                    differences = true;
-                    break;
-                case Comparison::Stale:
-                    Problem(outputPath, "out of date; it differs from what " + InputName(input) + " gives");
-                    differences = true;
-                    break;
-                case Comparison::Unreadable:
-                    badFile = true;
-                    break;
-            }
-            continue;
-        }
-        if (const auto id = files::IdentityOf(outputPath); id && inputs.count(*id)) {
-            const std::filesystem::path& other = inputs.at(*id);
-            const std::string itself = read->picture ? "the picture itself" : "the input itself";
-            Problem(outputPath, other == input ? "cannot be written: it is " + itself + "; it is left as it is"
-                                               : "cannot be written: it is " + PathText(other) +
-                                                     ", given to be read; it is left as it is");
-            badFile = true;
-            continue;
-        }
-        Result<std::unique_ptr<files::Replacement>> replacement =
-            files::BeginReplacement(outputPath, options.hasOutput ? files::Place::Given : files::Place::Derived);
-        Result<void> written = replacement ? (*replacement)->Write(bytes) : Failure{replacement.Error()};
-        if (written)
-            written = (*replacement)->Close();
-        if (!written) {
-            Problem(outputPath, "cannot be written: " + OneLine(written.Error()));
-            badFile = true;
-            continue;
-        }
-        pending.push_back(std::move(*replacement));
-        pendingPaths.push_back(outputPath);
-        if (pending.size() == files::MostPending)
-            commitPending();
-    }
-    // Each file's bytes reach the disk before it takes its place, and its name
-    // with its folder, once a folder for the batch, before it is named here.
-    commitPending();
-    if (!options.quiet) {
-        for (const std::filesystem::path& outputPath : written)
-            Say(PathText(outputPath));
-    }
-
-    if (!StdoutIntact())
-        return BadFile;
-    if (badFile)
-        return BadFile;
-    return differences ? Differences : AllGood;
+    return std::make_unique<Convert>();
 }
 
 }  // namespace quillon::cli

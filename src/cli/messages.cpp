@@ -4,25 +4,6 @@
 
 namespace quillon::cli {
 
-std::string PathText(const std::filesystem::path& path)
-{
-#ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
-    return path.native();
-#endif
-}
-
-std::filesystem::path PathFromText(const std::string& text)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#else
-    return std::filesystem::path(text);
-#endif
-}
-
 void Problem(const std::filesystem::path& path, std::string_view what)
 {
     ProblemAt(PathText(path), what);

@@ -2,17 +2,16 @@
 // stderr, one line each, starting with the program's name and the file's path.
 #pragma once
 
+#include "common/paths.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace quillon::cli {
 
-// The bytes of a path as the file system spells it (UTF-8 on Windows).
-std::string PathText(const std::filesystem::path& path);
-// A path from such bytes: an argument as it came (made UTF-8 on Windows), or a
-// name the tool made.
-std::filesystem::path PathFromText(const std::string& text);
+using quillon::PathFromText;
+using quillon::PathText;
 
 // "quillon-cli: PATH: what" on stderr.
 void Problem(const std::filesystem::path& path, std::string_view what);

@@ -1,18 +1,16 @@
-// quillon-cli preview: a listing read back by the preview window's own reader
-// and dot walk, its 122 x 32 dots printed as text.
-#include "cli/commands.h"
+// quillon-cli preview: a table's or picture's 122 x 32 dots printed as text,
+// or written as a PNG picture. A listing is read back by the preview window's
+// own reader and dot walk, line by line, in a small fixed amount of memory
+// whatever its size; any other table, and any picture, take the one route
+// convert takes.
+#include "cli/command.h"
 #include "cli/messages.h"
-#include "convert/geometry.h"
-#include "files/input_file.h"
-#include "files/replace_file.h"
-#include "formats/formats.h"
-#include "intake/bitmap_reader.h"
+#include "cli/options.h"
 #include "preview/dots_png.h"
 #include "preview/listing_reader.h"
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <vector>
 
 namespace quillon::cli {
@@ -25,21 +23,25 @@ constexpr char BlankChar = ' ';
 
 // Lines named one by one; past this many a listing is plainly no listing.
 constexpr std::size_t MostLinesNamed = 100;
+// How much of a file too long to read whole is looked at to tell a listing.
+constexpr std::size_t LookAhead = 64 * 1024;
+
+using Rows = std::array<std::string, DisplayHeight>;
 
 // The dots as characters, one string per row.
 class TextDots final : public DotSurface {
 public:
     TextDots() { Erase(); }
-    void Erase() override { rows_.fill(std::string(AcceptedWidth, BlankChar)); }
+    void Erase() override { rows_.fill(std::string(DisplayWidth, BlankChar)); }
     void SetDot(int x, int y, RgbValue colour) override
     {
-        if (x < 0 || x >= AcceptedWidth || y < 0 || y >= AcceptedHeight)
+        if (x < 0 || x >= DisplayWidth || y < 0 || y >= DisplayHeight)
             return;
         rows_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = colour == SetDotColour     ? SetChar
                                                                           : colour == ClearDotColour ? ClearChar
                                                                                                      : BlankChar;
     }
-    const std::array<std::string, AcceptedHeight>& Rows() const { return rows_; }
+    const Rows& Get() const { return rows_; }
     int Unpainted() const
     {
         int count = 0;
@@ -49,19 +51,26 @@ public:
     }
 
 private:
-    std::array<std::string, AcceptedHeight> rows_;
+    Rows rows_;
 };
 
-// Whether the reader makes whole bytes of this line.
-bool ReadWhole(const LineFacts& line)
+Rows RowsOf(const DisplayImage& image)
 {
-    return line.length >= 13 && !line.foreign && line.bits % 8 == 0;
+    Rows rows;
+    for (int y = 0; y < DisplayHeight; ++y) {
+        rows[static_cast<std::size_t>(y)].assign(DisplayWidth, ClearChar);
+        for (int x = 0; x < DisplayWidth; ++x) {
+            if (image.Dot(x, y))
+                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = SetChar;
+        }
+    }
+    return rows;
 }
 
-// Why the reader cannot make whole bytes of this line (one not ReadWhole).
+// Why the window's reader cannot make whole bytes of a line, or nothing.
 std::string LineProblem(const LineFacts& line)
 {
-    if (line.length < 13)
+    if (line.length < ListingLineCut + ListingLineTail)
         return "too short for a listing line; skipped";
     if (line.foreign)
         return "holds characters that are not hexadecimal digits; their dots are left unpainted";
@@ -70,11 +79,57 @@ std::string LineProblem(const LineFacts& line)
     return {};
 }
 
-// The dots shown: printed, or with --png written as a picture; then the
-// exit code. A preview that lost dots or lines writes no picture.
-ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const PreviewOptions& options, bool complete)
+class Preview final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override;
+    void Check() override;
+    ExitCode Run() override;
+
+private:
+    ExitCode Show(const Rows& rows, bool complete) const;
+    ExitCode ShowListing(std::string_view start, files::InputFile& rest, const std::string& name) const;
+    ExitCode Refuse(const std::string& name, const std::string& why) const;
+
+    std::string file_;
+    std::string png_;
+    int scale_ = 4;
+    bool inverse_ = false;
+    PictureWords picture_;
+    CLI::Option* pngOption_ = nullptr;
+};
+
+CLI::App* Preview::Add(CLI::App& app)
 {
-    if (options.png.empty()) {
+    CLI::App* command =
+        app.add_subcommand("preview", "Print a table's or picture's dots: '#' set, '.' clear");
+    command->footer(
+        "A listing is read as the window's preview reads it, line by line; ' '\n"
+        "marks a dot it never painted. Any other table is read whole, and a picture\n"
+        "converted, as convert does it, with the same options. A file that is\n"
+        "neither is refused.");
+    command->add_option("FILE", file_, "A listing, a table in another format, or a picture")->required();
+    command->add_flag("--inverse", inverse_, "Light a 1-bit BMP's second colour, a picture's light pixels");
+    pngOption_ = command->add_option("--png", png_, "Write the dots there as a PNG picture (- is stdout)");
+    pngOption_->type_name("FILE");
+    command->add_option("--scale", scale_, "Pixels a dot in the PNG, each way (default 4)")
+        ->type_name("1..16")
+        ->check(CLI::Range(1, 16).description(""))
+        ->needs(pngOption_);
+    AddPictureOptions(*command, picture_);
+    return command;
+}
+
+void Preview::Check()
+{
+    if (pngOption_->count() > 0 && png_.empty())
+        throw CLI::ValidationError("--png", "needs a file name, or - for standard output");
+}
+
+// The dots shown: printed, or with --png written as a picture; then the exit
+// code. A preview that lost dots or lines writes no picture.
+ExitCode Preview::Show(const Rows& rows, bool complete) const
+{
+    if (png_.empty()) {
         for (const std::string& row : rows)
             Say(row);
         return !StdoutIntact() ? BadFile : complete ? AllGood : BadFile;
@@ -82,164 +137,115 @@ ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const Preview
     if (!complete)
         return BadFile;
     DotPaints paints;
-    for (int y = 0; y < AcceptedHeight; ++y) {
-        for (int x = 0; x < AcceptedWidth; ++x) {
-            const char dot = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
-            paints[static_cast<std::size_t>(y * AcceptedWidth + x)] = dot == SetChar     ? DotPaint::Set
-                                                                      : dot == ClearChar ? DotPaint::Clear
-                                                                                         : DotPaint::Unpainted;
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        for (std::size_t x = 0; x < rows[y].size(); ++x) {
+            const char dot = rows[y][x];
+            paints[y * DisplayWidth + x] = dot == SetChar     ? DotPaint::Set
+                                           : dot == ClearChar ? DotPaint::Clear
+                                                              : DotPaint::Unpainted;
         }
     }
-    const Result<std::string> png = DotsPng(paints, options.scale);
-    const Result<void> written =
-        png ? files::ReplaceFile(options.png, *png, files::Place::Given) : Failure{png.Error()};
-    if (!written) {
-        Problem(options.png, "cannot be written: " + OneLine(written.Error()));
+    const Result<std::string> picture = DotsPng(paints, scale_);
+    if (!picture) {
+        Problem(PathFromText(png_), "cannot be written: " + OneLine(picture.Error()));
         return BadFile;
     }
-    return AllGood;
+    return WriteOutput(PathFromText(png_), *picture) ? AllGood : BadFile;
 }
 
-ExitCode ShowImage(const DisplayImage& image, const PreviewOptions& options)
+ExitCode Preview::Refuse(const std::string& name, const std::string& why) const
 {
-    std::array<std::string, AcceptedHeight> rows;
-    for (int y = 0; y < AcceptedHeight; ++y) {
-        rows[static_cast<std::size_t>(y)].assign(AcceptedWidth, ClearChar);
-        for (int x = 0; x < AcceptedWidth; ++x) {
-            if (image.Dot(x, y))
-                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = SetChar;
-        }
-    }
-    return Show(rows, options, true);
-}
-
-// As convert answers --inverse with a table.
-ExitCode RefuseInverse(std::string_view name, std::string_view format)
-{
-    ProblemAt(name,
-              "--inverse picks a picture's colour; this is a table (" + std::string(format) + "), nothing to pick");
+    ProblemAt(name, OneLine(why));
     return BadFile;
 }
 
-// A table in a format other than the listing, read whole as convert reads it,
-// or a picture, converted as convert converts it: its dots, or nothing when it
-// is a listing (or nothing known) and the window's reader is to show it. A DB
-// file the tolerant reader cannot take whole is shown by the window's reader
-// too, as a damaged listing.
-std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_view name, const PreviewOptions& options)
+// The window's reader over the whole file, in pieces, so that every line that
+// cannot be read whole is named, those past the last painted dot too.
+ExitCode Preview::ShowListing(std::string_view start, files::InputFile& rest, const std::string& name) const
 {
-    const Format* format = DetectFormat(bytes);
-    if (LooksLikePicture(bytes) && (!format || format->name == "bmp")) {
-        const std::optional<DisplayImage> dots = PictureDots(bytes, name, options.picture, options.inverse);
-        return dots ? ShowImage(*dots, options) : BadFile;
-    }
-    if (!format || format->name == "listing")
-        return std::nullopt;
-    if (options.inverse)
-        return RefuseInverse(name, format->name);
-    const ReadResult read = format->read(bytes);
-    if (!read.Ok()) {
-        if (format->name == "a51")
-            return std::nullopt;
-        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
-        return BadFile;
-    }
-    return ShowImage(*read, options);
-}
-
-}  // namespace
-
-ExitCode RunPreview(const PreviewOptions& options)
-{
-    const std::filesystem::path& listing = options.file;
-    const bool standardInput = listing == "-";
-    const std::string name = standardInput ? "standard input" : PathText(listing);
-    Result<files::InputFile> file =
-        standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing");
-    if (!file) {
-        ProblemAt(name, "cannot be read: " + OneLine(file.Error()));
-        return BadFile;
-    }
-
-    // A file small enough to be a table of another format is read whole first;
-    // a larger one is streamed as a listing, never held.
-    // A picture larger than that is refused, told by its first bytes.
-    std::error_code error;
-    const bool small = standardInput || std::filesystem::file_size(listing, error) <= ReadLimit || error;
-    Result<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16);
-    if (!head) {
-        ProblemAt(name, "cannot be read: " + OneLine(head.Error()));
-        return BadFile;
-    }
-    const std::string start = std::move(*head);
-    if (start.size() <= ReadLimit) {
-        if (!small && LooksLikePicture(start) && !start.starts_with("BM")) {
-            ProblemAt(name, "is larger than " + std::to_string(ReadLimit >> 20) +
-                                " MiB, more than quillon-cli reads of a picture");
-            return BadFile;
-        }
-        if (const std::optional<ExitCode> shown = small ? PreviewOtherFormat(start, name, options) : std::nullopt)
-            return *shown;
-    }
-
-    if (options.inverse)
-        return RefuseInverse(name, "listing");
-
-    // The counts a conversion of an accepted picture leaves for the walk.
-    ScanState state;
-    state.InfoHeader.biWidth = AcceptedWidth;
-    state.InfoHeader.biHeight = AcceptedHeight;
+    if (inverse_)
+        return Refuse(name, "--inverse picks a picture's colour; this is a table (listing), nothing to pick");
+    ScanState state;  // the counts a conversion of an accepted picture leaves for the walk
+    state.InfoHeader.biWidth = DisplayWidth;
+    state.InfoHeader.biHeight = DisplayHeight;
     CountPagesAndBlocks(state);
-
-    // The whole file is read, in pieces, so that every line that cannot be
-    // read whole is named, including those past the last painted dot.
     TextDots dots;
     DrawPosition position;
     ListingPainter painter(state, position, dots);
     std::vector<std::pair<std::uint64_t, std::string>> named;  // line number, why
     std::uint64_t notNamed = 0;
     painter.onLine = [&](const LineFacts& line) {
-        if (line.length == 0 || ReadWhole(line))
-            return;
-        if (named.size() < MostLinesNamed)
-            named.emplace_back(line.number, LineProblem(line));
-        else
+        const std::string problem = line.length == 0 ? std::string() : LineProblem(line);
+        if (!problem.empty() && named.size() < MostLinesNamed)
+            named.emplace_back(line.number, problem);
+        else if (!problem.empty())
             ++notNamed;
     };
     painter.Feed(start);
     std::vector<char> chunk(64 * 1024);
-    for (;;) {
-        const Result<std::size_t> got = file->Read(chunk.data(), chunk.size());
-        if (!got) {
-            ProblemAt(name, "cannot be read: " + OneLine(got.Error()));
-            return BadFile;
-        }
-        if (*got == 0)
-            break;
+    for (Result<std::size_t> got = rest.Read(chunk.data(), chunk.size()); got && *got > 0;
+         got = rest.Read(chunk.data(), chunk.size())) {
         painter.Feed(std::string_view(chunk.data(), *got));
     }
     painter.Finish();
-
-    const bool toPicture = !options.png.empty();
-    if (!toPicture) {
-        for (const std::string& row : dots.Rows())
+    if (png_.empty()) {
+        for (const std::string& row : dots.Get())
             Say(row);
     }
     for (const auto& [number, why] : named)
         ProblemAt(name + ":" + std::to_string(number), why);
     if (notNamed > 0)
         ProblemAt(name, std::to_string(notNamed) + " more lines cannot be read whole");
-    bool complete = named.empty();
-    if (const int unpainted = dots.Unpainted(); unpainted > 0) {
-        ProblemAt(name, std::to_string(unpainted) + " of " + std::to_string(AcceptedWidth * AcceptedHeight) +
+    const int unpainted = dots.Unpainted();
+    if (unpainted > 0)
+        ProblemAt(name, std::to_string(unpainted) + " of " + std::to_string(DisplayWidth * DisplayHeight) +
                             " dots were never painted (shown as blanks)");
-        complete = false;
-    }
-    if (toPicture)
-        return Show(dots.Rows(), options, complete);
-    if (!StdoutIntact())
+    const bool complete = named.empty() && notNamed == 0 && unpainted == 0;
+    if (!png_.empty())
+        return Show(dots.Get(), complete);
+    return !StdoutIntact() ? BadFile : complete ? AllGood : BadFile;
+}
+
+ExitCode Preview::Run()
+{
+    const std::filesystem::path path = PathFromText(file_);
+    const std::string name = InputName(path);
+    std::optional<files::InputFile> file = OpenInput(path, "a listing");
+    if (!file)
         return BadFile;
-    return complete ? AllGood : BadFile;
+    Result<FileStart> start = ReadFileStart(*file, SizeOf(path), LookAhead);
+    if (!start)
+        return Refuse(name, "cannot be read: " + start.Error());
+    // A listing, or a file of DB lines the tolerant reader cannot take whole,
+    // is read as the window reads it, damaged lines and all; so is a file too
+    // long to read whole whose start holds DB lines.
+    const auto dbLines = [](const Format* format) {
+        return format && (format->name == "listing" || format->name == "a51");
+    };
+    if (!start->identity.picture && !start->whole) {
+        // Its first line, as far as it is text, must be a DB line.
+        const std::string_view bytes = start->bytes;
+        const auto end = std::find_if(bytes.begin(), bytes.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
+        if (dbLines(DetectFormat(bytes.substr(0, static_cast<std::size_t>(end - bytes.begin())))))
+            return ShowListing(start->bytes, *file, name);
+        return Refuse(name, "is " + TooLong() + " and starts with no listing lines: neither a picture (" +
+                                PictureKindNames() + ") nor a listing");
+    }
+    const Format* table = start->identity.table;
+    if (dbLines(table) && (table->name == "listing" || !table->Read(start->bytes)))
+        return ShowListing(start->bytes, *file, name);
+    const Result<FileDots> dots = DotsOf(std::move(*start), *file, picture_.Finish(inverse_));
+    if (!dots)
+        return Refuse(name, dots.Error());
+    return Show(RowsOf(dots->image), true);
+}
+
+}  // namespace
+
+std::unique_ptr<Command> PreviewCommand()
+{
+    return std::make_unique<Preview>();
 }
 
 }  // namespace quillon::cli

@@ -1,37 +1,14 @@
-// quillon-cli text: TEXT drawn with a font into a display image, written in
-// any of the image formats; and the font loading text and font share.
+// quillon-cli text: TEXT drawn with a font into a display image, alone or over
+// a picture's dots (--onto), and written in any of the image formats.
+#include "cli/command.h"
+#include "cli/fonts.h"
 #include "cli/messages.h"
-#include "cli/text_commands.h"
-#include "files/input_file.h"
-#include "files/replace_file.h"
-#include "formats/formats.h"
+#include "cli/options.h"
 #include "text/glyph_table.h"
-
-#include <filesystem>
 
 namespace quillon::cli {
 
 namespace {
-
-struct TextOptions {
-    std::string text;
-    std::string font;
-    int size = 0;
-    int x = 0;
-    int y = 0;
-    std::string align;
-    std::string valign;
-    bool inverse = false;
-    std::string format;
-    std::string output;
-    CLI::App* command = nullptr;
-};
-
-TextOptions& Options()
-{
-    static TextOptions options;
-    return options;
-}
 
 text::Align AlignOf(const std::string& word)
 {
@@ -44,119 +21,114 @@ text::Align AlignOf(const std::string& word)
     return text::Align::None;
 }
 
-}  // namespace
-
-std::optional<LoadedFont> LoadFont(const std::string& fontArgument, bool sizeGiven, int size,
-                                   const std::set<char32_t>& codes)
+// "the right and bottom edges"
+std::string EdgesCut(const text::Drawn& drawn)
 {
-    LoadedFont loaded;
-    loaded.name = fontArgument.empty() ? "built-in font" : fontArgument;
-    if (sizeGiven && (size < 1 || size > text::MaxPixelSize)) {
-        ProblemAt(loaded.name, "--size " + std::to_string(size) + " is no pixel size; give 1 to " +
-                                   std::to_string(text::MaxPixelSize));
-        return std::nullopt;
+    std::vector<std::string> edges;
+    for (const auto& [cut, edge] : {std::pair{drawn.left, "left"}, std::pair{drawn.right, "right"},
+                                    std::pair{drawn.top, "top"}, std::pair{drawn.bottom, "bottom"}}) {
+        if (cut)
+            edges.emplace_back(edge);
     }
-    const text::FontRequest request{codes, sizeGiven ? size : 0};
-    Result<text::Font> font = Failure{};
-    if (fontArgument.empty()) {
-        font = text::BuiltInFont(request);
-    } else {
-        const Result<std::string> bytes =
-            files::ReadStart(PathFromText(fontArgument), text::FontReadLimit + 1, "a font file");
-        if (!bytes) {
-            ProblemAt(loaded.name, "cannot be read: " + OneLine(bytes.Error()));
-            return std::nullopt;
-        }
-        if (bytes->size() > text::FontReadLimit) {
-            ProblemAt(loaded.name,
-                      "is larger than the " + std::to_string(text::FontReadLimit >> 20) + " MiB a font file may take");
-            return std::nullopt;
-        }
-        font = text::ReadFont(*bytes, request);
-    }
-    if (!font) {
-        ProblemAt(loaded.name, OneLine(font.Error()));
-        return std::nullopt;
-    }
-    loaded.font = std::move(*font);
-    return loaded;
+    std::string words = "the display's ";
+    for (std::size_t k = 0; k < edges.size(); ++k)
+        words += (k == 0 ? "" : k + 1 == edges.size() ? " and " : ", ") + edges[k];
+    return words + (edges.size() == 1 ? " edge" : " edges");
 }
 
-void NameMissing(const LoadedFont& loaded)
-{
-    const std::string drawn = loaded.font.hasDefault ? "; its default glyph is drawn instead" : "; it is left out";
-    for (const char32_t code : loaded.font.missing)
-        ProblemAt(loaded.name, "has no glyph for " + text::CharacterName(code) + drawn);
-}
+class Text final : public Command {
+public:
+    CLI::App* Add(CLI::App& app) override;
+    void Check() override;
+    ExitCode Run() override;
 
-bool WriteOutput(const std::string& output, const std::string& bytes)
-{
-    const std::filesystem::path path = PathFromText(output);
-    const auto identity = output == "-" ? std::nullopt : files::IdentityOf(path);
-    if (output == "-" || (identity && identity == files::IdentityOfStandardOutput())) {
-        Emit(bytes);
-        return StdoutIntact();
-    }
-    if (const Result<void> written = files::ReplaceFile(path, bytes, files::Place::Given); !written) {
-        Problem(path, "cannot be written: " + OneLine(written.Error()));
-        return false;
-    }
-    return true;
-}
+private:
+    std::optional<DisplayImage> Background() const;
 
-CLI::App* AddTextCommand(CLI::App& app)
+    std::string text_;
+    std::string font_;
+    std::optional<int> size_;
+    int x_ = 0;
+    int y_ = 0;
+    std::string align_;
+    std::string valign_;
+    int lineSpacing_ = 0;
+    bool inverse_ = false;
+    bool verbose_ = false;
+    std::string formatName_;
+    std::string output_;
+    std::string onto_;
+    PictureWords picture_;
+    const Format* format_ = nullptr;
+};
+
+CLI::App* Text::Add(CLI::App& app)
 {
-    TextOptions& options = Options();
     CLI::App* command = app.add_subcommand("text", "Draw TEXT with a font into a display image and write it");
     command->footer(
         "TEXT is UTF-8; \\n (backslash, n) starts a new line one line height lower,\n"
         "\\\\ is one backslash. The first line's top of the ascent is at row Y, the\n"
-        "pen's origin at column X; --align and --valign place the box of the lit\n"
-        "dots instead. What falls outside the display is cut off. Fonts: BDF, PCF,\n"
-        "PCF.gz, TrueType, OpenType; without --font the built-in 8 px font\n"
-        "(Latin-1: U+0020-U+007E and U+00A0-U+00FF). A character the font lacks\n"
-        "is named on stderr and drawn as its default glyph, or left out.");
-    command->add_option("--font", options.font, "A BDF, PCF, PCF.gz, TTF or OTF font (default: built-in)")
-        ->type_name("FONT");
-    command->add_option("--size", options.size, "Pixel size of a scalable font")->type_name("PX");
-    command->add_option("--x", options.x, "Column of the pen's origin (default 0)")
-        ->type_name("X")
-        ->check(CLI::Range(-9999, 9999));
-    command->add_option("--y", options.y, "Row of the first line's top (default 0)")
-        ->type_name("Y")
-        ->check(CLI::Range(-9999, 9999));
-    command->add_option("--align", options.align, "Place the text's box: left, center or right")
+        "pen's origin at column X; --align places each line's lit dots, --valign\n"
+        "the whole text's, instead. What falls outside the display is cut off, and\n"
+        "said. Fonts: BDF, PCF, PCF.gz, TrueType, OpenType, by file or by name\n"
+        "(\"DejaVu Sans\", monospace, \"DejaVu Sans:bold\"); without --font the built-in\n"
+        "8 px font (Latin-1: U+0020-U+007E and U+00A0-U+00FF). A character the font\n"
+        "lacks is named on stderr and drawn as its default glyph, or left out.");
+    command->add_option("--font", font_, "A font file, or a font's name (default: built-in)")->type_name("FONT");
+    command->add_option("--size", size_, "Pixel size of a scalable font")->type_name("PX");
+    command->add_option("--x", x_, "Column of the pen's origin (default 0)")->type_name("X")->check(CLI::Range(-9999, 9999));
+    command->add_option("--y", y_, "Row of the first line's top (default 0)")->type_name("Y")->check(CLI::Range(-9999, 9999));
+    command->add_option("--align", align_, "Place each line: left, center or right")
         ->type_name("WHERE")
         ->check(CLI::IsMember({"left", "center", "right"}));
-    command->add_option("--valign", options.valign, "Place the text's box: top, middle or bottom")
+    command->add_option("--valign", valign_, "Place the text: top, middle or bottom")
         ->type_name("WHERE")
         ->check(CLI::IsMember({"top", "middle", "bottom"}));
-    command->add_flag("--inverse", options.inverse, "Light the background instead");
-    std::vector<std::string> names;
-    for (const Format& format : Formats())
-        names.emplace_back(format.name);
-    command->add_option("-f,--format", options.format, "What to write")
-        ->type_name("FORMAT")
-        ->default_str("listing")
-        ->check(CLI::IsMember(names));
-    command->add_option("-o,--output", options.output, "The file to write; - is stdout")->type_name("FILE")->required();
-    command->add_option("TEXT", options.text, "The text, UTF-8")->required();
-    options.command = command;
+    command->add_option("--line-spacing", lineSpacing_, "Rows added between lines (or taken away)")
+        ->type_name("N")
+        ->check(CLI::Range(-99, 99));
+    command->add_flag("--inverse", inverse_, "Turn every dot over at the end");
+    command->add_option("--onto", onto_, "Draw onto this picture's (or table's) dots")->type_name("PICTURE");
+    AddFormatOption(*command, formatName_);
+    command->add_option("-o,--output", output_, "The file to write; - is stdout")->type_name("FILE")->required();
+    command->add_flag("-v,--verbose", verbose_, "Name the font file a font's name chose");
+    command->add_option("TEXT", text_, "The text, UTF-8")->required();
+    AddPictureOptions(*command, picture_);
     return command;
 }
 
-ExitCode RunText()
+void Text::Check()
 {
-    const TextOptions& options = Options();
-    const auto codes = text::TextCodes(options.text);
+    format_ = &ChosenFormat(formatName_, PathFromText(output_), true);
+}
+
+// The picture's dots the text is drawn onto, or a clear display.
+std::optional<DisplayImage> Text::Background() const
+{
+    if (onto_.empty())
+        return DisplayImage{};
+    const std::filesystem::path path = PathFromText(onto_);
+    std::optional<files::InputFile> file = OpenInput(path, "a picture file");
+    if (!file)
+        return std::nullopt;
+    const Result<FileDots> dots = DotsOfFile(*file, picture_.Finish(false));
+    if (!dots) {
+        ProblemAt(InputName(path), OneLine(dots.Error()));
+        return std::nullopt;
+    }
+    return dots->image;
+}
+
+ExitCode Text::Run()
+{
+    const auto codes = text::TextCodes(text_);
     if (!codes) {
         ProblemAt("TEXT", "is not UTF-8");
         return BadFile;
     }
     std::set<char32_t> wanted(codes->begin(), codes->end());
     wanted.erase(text::NewLine);
-    const bool sizeGiven = options.command->count("--size") > 0;
-    const std::optional<LoadedFont> loaded = LoadFont(options.font, sizeGiven, options.size, wanted);
+    const std::optional<LoadedFont> loaded = LoadFont(font_, size_, wanted, verbose_);
     if (!loaded)
         return BadFile;
     const Result<text::GlyphTable> table = text::MakeTable(loaded->font);
@@ -165,18 +137,26 @@ ExitCode RunText()
         return BadFile;
     }
     NameMissing(*loaded);
+    std::optional<DisplayImage> image = Background();
+    if (!image)
+        return BadFile;
+    const text::Placement placement{x_, y_, AlignOf(align_), AlignOf(valign_), lineSpacing_};
+    const text::Drawn drawn = text::DrawText(*table, *codes, placement, *image);
+    if (drawn.firstCutLine > 0)
+        ProblemAt("TEXT", "is cut off at " + EdgesCut(drawn) + " (from line " + std::to_string(drawn.firstCutLine) +
+                              ")");
+    if (inverse_)
+        image->Invert();
+    const std::filesystem::path output = PathFromText(output_);
+    const std::string name = IsDash(output) ? "text" : PathText(output.filename());
+    return WriteOutput(output, format_->Write(*image, WriteOptions{{}, name})) ? AllGood : BadFile;
+}
 
-    const text::Placement placement{options.x, options.y, AlignOf(options.align), AlignOf(options.valign)};
-    const auto [x, y] = text::Origin(*table, *codes, placement);
-    DisplayImage image;
-    text::Draw(*table, *codes, x, y, image);
-    if (options.inverse) {
-        for (std::size_t k = 0; k < DisplayBytes; ++k)
-            image.SetByte(k, static_cast<std::uint8_t>(~image.Byte(k)));
-    }
-    const Format& format = *FindFormat(options.format.empty() ? "listing" : options.format);
-    const std::string name = options.output == "-" ? "text" : PathText(PathFromText(options.output).filename());
-    return WriteOutput(options.output, format.write(image, WriteOptions{{}, name})) ? AllGood : BadFile;
+}  // namespace
+
+std::unique_ptr<Command> TextCommand()
+{
+    return std::make_unique<Text>();
 }
 
 }  // namespace quillon::cli

@@ -82,38 +82,51 @@ std::vector<Span> SpansOf(int size, int scaled, int offset, int count)
 
 }  // namespace
 
+namespace {
+
+template <typename Choice, std::size_t N>
+Result<Choice> Named(const std::array<std::string_view, N>& names, std::string_view word, std::string_view option)
+{
+    for (std::size_t k = 0; k < N; ++k) {
+        if (names[k] == word)
+            return static_cast<Choice>(k);
+    }
+    std::string choices;
+    for (const std::string_view name : names)
+        choices += (choices.empty() ? "" : ", ") + std::string(name);
+    return Failure{std::string(word) + " is no " + std::string(option) + ": " + choices};
+}
+
+}  // namespace
+
 std::string_view FitName(Fit fit)
 {
-    constexpr std::string_view names[] = {"contain", "cover", "stretch", "none"};
-    return names[static_cast<int>(fit)];
+    return FitNames[static_cast<std::size_t>(fit)];
 }
 
 std::string_view DitherName(Dither dither)
 {
-    constexpr std::string_view names[] = {"none", "floyd-steinberg", "atkinson", "bayer"};
-    return names[static_cast<int>(dither)];
+    return DitherNames[static_cast<std::size_t>(dither)];
 }
 
-bool ParseFit(std::string_view name, Fit& fit)
+Result<Fit> FitNamed(std::string_view word)
 {
-    for (const Fit each : {Fit::Contain, Fit::Cover, Fit::Stretch, Fit::None}) {
-        if (FitName(each) == name) {
-            fit = each;
-            return true;
-        }
-    }
-    return false;
+    return Named<Fit>(FitNames, word, "--fit");
 }
 
-bool ParseDither(std::string_view name, Dither& dither)
+Result<Dither> DitherNamed(std::string_view word)
 {
-    for (const Dither each : {Dither::None, Dither::FloydSteinberg, Dither::Atkinson, Dither::Bayer}) {
-        if (DitherName(each) == name) {
-            dither = each;
-            return true;
-        }
-    }
-    return false;
+    return Named<Dither>(DitherNames, word, "--dither");
+}
+
+Result<Background> BackgroundNamed(std::string_view word)
+{
+    return Named<Background>(BackgroundNames, word, "--background");
+}
+
+Result<Flip> FlipNamed(std::string_view word)
+{
+    return Named<Flip>(FlipNames, word, "--flip");
 }
 
 float LinearOf(std::uint8_t level)

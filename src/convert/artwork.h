@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/display.h"
+#include "common/result.h"
 #include "intake/picture_image.h"
 
 #include <array>
@@ -31,12 +32,21 @@ struct ArtworkOptions {
     bool inverse = false;  // light the light pixels instead of the dark ones
 };
 
-// The names the command line and CMake give them, and back (false for a name
-// that is none).
+// The words the command line, CMake and the web page name each choice by, in
+// the order of its enum; the one list of them.
+inline constexpr std::array<std::string_view, 4> FitNames = {"contain", "cover", "stretch", "none"};
+inline constexpr std::array<std::string_view, 4> DitherNames = {"none", "floyd-steinberg", "atkinson", "bayer"};
+inline constexpr std::array<std::string_view, 2> BackgroundNames = {"white", "black"};
+inline constexpr std::array<std::string_view, 3> FlipNames = {"none", "h", "v"};
+inline constexpr std::array<int, 4> Rotations = {0, 90, 180, 270};
+
 std::string_view FitName(Fit fit);
 std::string_view DitherName(Dither dither);
-bool ParseFit(std::string_view name, Fit& fit);
-bool ParseDither(std::string_view name, Dither& dither);
+// The choice a word names, or why it names none ("blurry is no --fit: contain, ...").
+Result<Fit> FitNamed(std::string_view word);
+Result<Dither> DitherNamed(std::string_view word);
+Result<Background> BackgroundNamed(std::string_view word);
+Result<Flip> FlipNamed(std::string_view word);
 
 // Where colours are mixed, in compositing over the background and averaging
 // the pixels under a dot: in linear light, which keeps a dither's tones true,

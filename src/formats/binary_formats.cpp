@@ -5,6 +5,12 @@
 
 namespace quillon {
 
+bool ToldBin(std::string_view bytes);
+std::string WriteBin(std::span<const std::uint8_t> bytes, const WriteOptions&);
+Result<std::vector<std::uint8_t>> ParseBin(std::string_view bytes, std::size_t count);
+std::string WriteBmp(std::span<const std::uint8_t> bytes, const WriteOptions&);
+Result<std::vector<std::uint8_t>> ParseBmp(std::string_view bytes, std::size_t count);
+
 namespace {
 
 // A 1-bit row of 122 pixels takes 16 bytes, already a whole number of 4-byte words.
@@ -34,25 +40,29 @@ void PutColour(std::string& out, std::uint8_t red, std::uint8_t green, std::uint
 
 }  // namespace
 
-std::string WriteBin(const DisplayImage& image, const WriteOptions&)
+bool ToldBin(std::string_view bytes)
 {
-    return {reinterpret_cast<const char*>(image.bytes().data()), DisplayBytes};
+    return bytes.size() == DisplayBytes;
 }
 
-ReadResult ReadBin(std::string_view bytes)
+std::string WriteBin(std::span<const std::uint8_t> bytes, const WriteOptions&)
 {
-    if (bytes.size() != DisplayBytes)
-        return Failure{"The file has " + std::to_string(bytes.size()) + " bytes; the display takes exactly 488."};
-    DisplayImage image;
-    for (std::size_t k = 0; k < DisplayBytes; ++k)
-        image.SetByte(k, static_cast<std::uint8_t>(bytes[k]));
-    return image;
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+Result<std::vector<std::uint8_t>> ParseBin(std::string_view bytes, std::size_t count)
+{
+    if (bytes.size() != count)
+        return Failure{"The file has " + std::to_string(bytes.size()) + " bytes; the display takes exactly " +
+                       std::to_string(count) + "."};
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 // Lit dots are colour-table entry 0, black, the colour the window lights by
 // default; the others entry 1, white.
-std::string WriteBmp(const DisplayImage& image, const WriteOptions&)
+std::string WriteBmp(std::span<const std::uint8_t> bytes, const WriteOptions&)
 {
+    const DisplayImage image = ImageOf(bytes, ByteOrder::Display);
     std::string out;
     out += "BM";
     Put32(out, FileBytes);
@@ -97,9 +107,12 @@ ReadResult ReadPictureImage(std::string_view bytes, bool inverse)
     return DisplayOf(read.picture, inverse);
 }
 
-ReadResult ReadBmp(std::string_view bytes)
+Result<std::vector<std::uint8_t>> ParseBmp(std::string_view bytes, std::size_t)
 {
-    return ReadPictureImage(bytes, false);
+    const ReadResult image = ReadPictureImage(bytes, false);
+    if (!image)
+        return Failure{image.Error()};
+    return BytesOf(*image, ByteOrder::Display);
 }
 
 }  // namespace quillon

@@ -4,6 +4,10 @@
 
 namespace quillon {
 
+bool ToldC(std::string_view bytes);
+std::string WriteC(std::span<const std::uint8_t> bytes, const WriteOptions& options);
+Result<std::vector<std::uint8_t>> ParseC(std::string_view bytes, std::size_t count);
+
 namespace {
 
 using namespace text;
@@ -40,23 +44,28 @@ std::string WithoutComments(std::string_view text)
 
 }  // namespace
 
-std::string WriteC(const DisplayImage& image, const WriteOptions& options)
+bool ToldC(std::string_view bytes)
+{
+    return bytes.find('{') != std::string_view::npos && IsText(bytes);
+}
+
+std::string WriteC(std::span<const std::uint8_t> bytes, const WriteOptions& options)
 {
     const std::string name = options.label.empty() ? CIdentifier(options.pictureName) : options.label;
     std::string text(Layout);
-    text += "const unsigned char " + name + "[488] = {";
+    text += "const unsigned char " + name + "[" + std::to_string(bytes.size()) + "] = {";
     text += LineEnd;
-    text += Shaped(image, [](std::span<const std::uint8_t> items, bool last) {
+    text += Shaped(bytes, [](std::span<const std::uint8_t> items, bool last) {
         return "        " + Joined(items, ", ", [](std::uint8_t v) { return "0x" + Hex2(v); }) + (last ? "" : ",");
     });
     return text + "};" + std::string(LineEnd);
 }
 
 // The initialiser between the first "{" and its "}"; around it anything goes.
-ReadResult ReadC(std::string_view bytes)
+Result<std::vector<std::uint8_t>> ParseC(std::string_view bytes, std::size_t count)
 {
     const std::string code = WithoutComments(bytes);
-    ByteCollector bytesRead;
+    ByteCollector bytesRead(count);
     const std::size_t open = code.find('{');
     if (open == std::string::npos) {
         bytesRead.Fail(1, "no \"{\" starts the array's values.");

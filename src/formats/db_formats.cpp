@@ -7,6 +7,16 @@
 
 namespace quillon {
 
+bool ToldListing(std::string_view bytes);
+bool ToldSdas(std::string_view bytes);
+bool ToldAs31(std::string_view bytes);
+bool ToldA51(std::string_view bytes);
+std::string WriteListingFormat(std::span<const std::uint8_t> bytes, const WriteOptions&);
+std::string WriteA51(std::span<const std::uint8_t> bytes, const WriteOptions& options);
+std::string WriteAs31(std::span<const std::uint8_t> bytes, const WriteOptions& options);
+std::string WriteSdas(std::span<const std::uint8_t> bytes, const WriteOptions& options);
+Result<std::vector<std::uint8_t>> ParseDataLines(std::string_view bytes, std::size_t count);
+
 namespace {
 
 using namespace text;
@@ -14,12 +24,13 @@ using namespace text;
 constexpr std::string_view Indent = "        ";
 
 template <typename Item>
-std::string DataLines(const DisplayImage& image, const WriteOptions& options, std::string_view directive, Item item)
+std::string DataLines(std::span<const std::uint8_t> bytes, const WriteOptions& options, std::string_view directive,
+                      Item item)
 {
     std::string text;
     if (!options.label.empty())
         text += options.label + ":" + std::string(LineEnd);
-    return text + Shaped(image, [&](std::span<const std::uint8_t> items, bool) {
+    return text + Shaped(bytes, [&](std::span<const std::uint8_t> items, bool) {
                return std::string(Indent) + std::string(directive) + " " + Joined(items, ",", item);
            });
 }
@@ -65,13 +76,15 @@ DataStatement Data(std::string_view statement)
     return {};
 }
 
+constexpr std::string_view ListingPrefix = "        DB ";
+
 bool IsListingLine(std::string_view line)
 {
     if (line.empty())
         return true;
-    if (!line.starts_with("        DB ") || !line.ends_with(";"))
+    if (!line.starts_with(ListingPrefix) || !line.ends_with(";"))
         return false;
-    const std::string_view items = line.substr(11, line.size() - 12);
+    const std::string_view items = line.substr(ListingPrefix.size(), line.size() - ListingPrefix.size() - 1);
     if (items.size() % 4 != 3 || items.size() > 31)
         return false;
     for (std::size_t k = 0; k < items.size(); ++k) {
@@ -85,8 +98,6 @@ bool IsListingLine(std::string_view line)
     return true;
 }
 
-constexpr char ListingPrefix[] = "        DB ";
-constexpr std::size_t ListingPrefixLength = 11;
 
 // Each byte's item as the listing writes it: two upper-case hexadecimal
 // digits, "H,".
@@ -107,24 +118,74 @@ constexpr HexItemTable MakeHexItems()
 }
 constexpr HexItemTable HexItems = MakeHexItems();
 
+// What the text of the tables shows of their data: lines of which statements.
+struct DataFacts {
+    bool data = false;     // a DB, .db or .byte line
+    bool dotDb = false;    // a .db or .byte line
+    bool cItems = false;   // ... holding 0x or # items
+    bool listing = true;   // every line empty or the window's exact form
+};
+
+DataFacts FactsOf(std::string_view bytes)
+{
+    DataFacts facts;
+    if (!IsText(bytes))
+        return {false, false, false, false};
+    for (const auto& [number, line] : SplitLines(bytes)) {
+        facts.listing = facts.listing && IsListingLine(line);
+        const DataStatement statement = Data(Statement(line));
+        if (statement.directive.empty())
+            continue;
+        facts.data = true;
+        if (statement.directive.starts_with('.')) {
+            facts.dotDb = true;
+            facts.cItems = facts.cItems || statement.items.find('#') != std::string_view::npos ||
+                           statement.items.find("0x") != std::string_view::npos ||
+                           statement.items.find("0X") != std::string_view::npos;
+        }
+    }
+    return facts;
+}
+
 }  // namespace
+
+bool ToldListing(std::string_view bytes)
+{
+    const DataFacts facts = FactsOf(bytes);
+    return facts.data && facts.listing;
+}
+
+bool ToldSdas(std::string_view bytes)
+{
+    return FactsOf(bytes).cItems;
+}
+
+bool ToldAs31(std::string_view bytes)
+{
+    return FactsOf(bytes).dotDb;
+}
+
+bool ToldA51(std::string_view bytes)
+{
+    return FactsOf(bytes).data;
+}
 
 // The window's listing, the tool's default output: each line built straight
 // into a line buffer from the item table rather than item by item.
-std::string WriteListingFormat(const DisplayImage& image, const WriteOptions&)
+std::string WriteListingFormat(std::span<const std::uint8_t> bytes, const WriteOptions&)
 {
     std::string text;
     text.reserve(2760);  // the listing of 488 bytes
     char line[64];
-    std::memcpy(line, ListingPrefix, ListingPrefixLength);
-    for (std::size_t block = 0; block < 2; ++block) {
-        if (block == 1)
+    std::memcpy(line, ListingPrefix.data(), ListingPrefix.size());
+    for (std::size_t block = 0; block * BlockBytes < bytes.size(); ++block) {
+        if (block > 0)
             text += LineEnd;
         for (std::size_t first = 0; first < BlockBytes; first += 8) {
             const std::size_t count = first + 8 <= BlockBytes ? 8 : BlockBytes - first;
-            char* item = line + ListingPrefixLength;
+            char* item = line + ListingPrefix.size();
             for (std::size_t k = 0; k < count; ++k, item += 4)
-                std::memcpy(item, HexItems.items[image.Byte(block * BlockBytes + first + k)], 4);
+                std::memcpy(item, HexItems.items[bytes[block * BlockBytes + first + k]], 4);
             item[-1] = ';';
             std::memcpy(item, LineEnd.data(), 2);
             text.append(line, static_cast<std::size_t>(item + 2 - line));
@@ -133,24 +194,24 @@ std::string WriteListingFormat(const DisplayImage& image, const WriteOptions&)
     return text;
 }
 
-std::string WriteA51(const DisplayImage& image, const WriteOptions& options)
+std::string WriteA51(std::span<const std::uint8_t> bytes, const WriteOptions& options)
 {
-    return DataLines(image, options, "DB", DigitFirstItem);
+    return DataLines(bytes, options, "DB", DigitFirstItem);
 }
 
-std::string WriteAs31(const DisplayImage& image, const WriteOptions& options)
+std::string WriteAs31(std::span<const std::uint8_t> bytes, const WriteOptions& options)
 {
-    return DataLines(image, options, ".db", DigitFirstItem);
+    return DataLines(bytes, options, ".db", DigitFirstItem);
 }
 
-std::string WriteSdas(const DisplayImage& image, const WriteOptions& options)
+std::string WriteSdas(std::span<const std::uint8_t> bytes, const WriteOptions& options)
 {
-    return DataLines(image, options, ".db", CItem);
+    return DataLines(bytes, options, ".db", CItem);
 }
 
-ReadResult ReadDataLines(std::string_view bytes)
+Result<std::vector<std::uint8_t>> ParseDataLines(std::string_view bytes, std::size_t count)
 {
-    ByteCollector bytesRead;
+    ByteCollector bytesRead(count);
     for (const auto& [number, line] : SplitLines(bytes)) {
         const std::string_view statement = Statement(line);
         if (statement.empty())
@@ -182,32 +243,6 @@ ReadResult ReadDataLines(std::string_view bytes)
             break;
     }
     return bytesRead.Finish();
-}
-
-std::string_view DataLinesFlavour(std::string_view bytes)
-{
-    bool data = false;
-    bool dotDb = false;
-    bool cItems = false;
-    bool listing = true;
-    for (const auto& [number, line] : SplitLines(bytes)) {
-        listing = listing && IsListingLine(line);
-        const DataStatement statement = Data(Statement(line));
-        if (statement.directive.empty())
-            continue;
-        data = true;
-        if (statement.directive.starts_with('.')) {
-            dotDb = true;
-            cItems = cItems || statement.items.find('#') != std::string_view::npos ||
-                     statement.items.find("0x") != std::string_view::npos ||
-                     statement.items.find("0X") != std::string_view::npos;
-        }
-    }
-    if (!data)
-        return {};
-    if (dotDb)
-        return cItems ? "sdas" : "as31";
-    return listing ? "listing" : "a51";
 }
 
 }  // namespace quillon

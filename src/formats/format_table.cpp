@@ -4,45 +4,62 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace quillon {
 
-// Each format's writer and reader, defined in the format's own file.
-std::string WriteListingFormat(const DisplayImage&, const WriteOptions&);
-std::string WriteA51(const DisplayImage&, const WriteOptions&);
-std::string WriteAs31(const DisplayImage&, const WriteOptions&);
-std::string WriteSdas(const DisplayImage&, const WriteOptions&);
-ReadResult ReadDataLines(std::string_view bytes);
-std::string_view DataLinesFlavour(std::string_view bytes);  // which of those four formats, or ""
-std::string WriteC(const DisplayImage&, const WriteOptions&);
-ReadResult ReadC(std::string_view bytes);
-std::string WriteBin(const DisplayImage&, const WriteOptions&);
-ReadResult ReadBin(std::string_view bytes);
-std::string WriteBmp(const DisplayImage&, const WriteOptions&);
-ReadResult ReadBmp(std::string_view bytes);
+// Each format's rule, writer and parser, in the format's own file.
+bool ToldListing(std::string_view);
+bool ToldSdas(std::string_view);
+bool ToldAs31(std::string_view);
+bool ToldA51(std::string_view);
+std::string WriteListingFormat(std::span<const std::uint8_t>, const WriteOptions&);
+std::string WriteA51(std::span<const std::uint8_t>, const WriteOptions&);
+std::string WriteAs31(std::span<const std::uint8_t>, const WriteOptions&);
+std::string WriteSdas(std::span<const std::uint8_t>, const WriteOptions&);
+Result<std::vector<std::uint8_t>> ParseDataLines(std::string_view, std::size_t);
+bool ToldC(std::string_view);
+std::string WriteC(std::span<const std::uint8_t>, const WriteOptions&);
+Result<std::vector<std::uint8_t>> ParseC(std::string_view, std::size_t);
+bool ToldBin(std::string_view);
+std::string WriteBin(std::span<const std::uint8_t>, const WriteOptions&);
+Result<std::vector<std::uint8_t>> ParseBin(std::string_view, std::size_t);
+std::string WriteBmp(std::span<const std::uint8_t>, const WriteOptions&);
+Result<std::vector<std::uint8_t>> ParseBmp(std::string_view, std::size_t);
 
 namespace {
 
 // Extensions: the listing keeps the window's .txt; .a51 is what Keil A51 and
 // MCU 8051 IDE users name their sources; as31 takes .asm; asxxxx (sdas) sources
 // are .s, leaving .asm to as31; the C array is #included, so .h. No two alike,
-// so no default of one format lands on another's file.
+// so no default of one format lands on another's file. An output named .asm or
+// .s keeps the default format: both are the names of other assemblers' sources too.
 constexpr std::array Table{
-    Format{"listing", ".txt", "the window's listing, byte for byte", false, WriteListingFormat, ReadDataLines},
-    Format{"a51", ".a51", "DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE", true, WriteA51, ReadDataLines},
-    Format{"as31", ".asm", ".db lines, items 0FFH: as31", true, WriteAs31, ReadDataLines},
-    Format{"sdas", ".s", ".db lines, items 0xFF: SDCC's sdas8051", true, WriteSdas, ReadDataLines},
-    Format{"c", ".h", "const unsigned char NAME[488]: SDCC, Keil C51, GCC", true, WriteC, ReadC},
-    Format{"bin", ".bin", "the 488 bytes alone", false, WriteBin, ReadBin},
-    Format{"bmp", ".bmp", "a 1-bit 122 x 32 picture, lit dots black", false, WriteBmp, ReadBmp},
+    Format{"listing", ".txt", ".txt", "the window's listing, byte for byte", false, ByteOrder::Display, 1,
+           ToldListing, WriteListingFormat, ParseDataLines},
+    Format{"a51", ".a51", ".a51", "DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE", true, ByteOrder::Display,
+           4, ToldA51, WriteA51, ParseDataLines},
+    Format{"as31", ".asm", "", ".db lines, items 0FFH: as31", true, ByteOrder::Display, 3, ToldAs31, WriteAs31,
+           ParseDataLines},
+    Format{"sdas", ".s", "", ".db lines, items 0xFF: SDCC's sdas8051", true, ByteOrder::Display, 2, ToldSdas,
+           WriteSdas, ParseDataLines},
+    Format{"c", ".h", ".h .c", "const unsigned char NAME[488]: SDCC, Keil C51, GCC", true, ByteOrder::Display, 5,
+           ToldC, WriteC, ParseC},
+    Format{"bin", ".bin", ".bin", "the 488 bytes alone", false, ByteOrder::Display, 6, ToldBin, WriteBin, ParseBin},
+    Format{"bmp", ".bmp", ".bmp", "a 1-bit 122 x 32 picture, lit dots black", false, ByteOrder::Display, 0, nullptr,
+           WriteBmp, ParseBmp},
 };
 
-bool HasControlByte(std::string_view bytes)
+// The rows in the order their rules are asked.
+std::vector<const Format*> Ranked()
 {
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u <= 0x08 || (u >= 0x0E && u <= 0x1F);
-    });
+    std::vector<const Format*> ranked;
+    for (const Format& format : Table) {
+        if (format.rank > 0)
+            ranked.push_back(&format);
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const Format* a, const Format* b) { return a->rank < b->rank; });
+    return ranked;
 }
 
 // C keywords up to C11, and the 8051 memory and type keywords of Keil C51 and
@@ -132,6 +149,37 @@ std::string_view WithoutFolderAndExtension(std::string_view fileName)
 
 }  // namespace
 
+std::size_t TableBytes(ByteOrder)
+{
+    return DisplayBytes;
+}
+
+DisplayImage ImageOf(std::span<const std::uint8_t> bytes, ByteOrder)
+{
+    DisplayImage image;
+    for (std::size_t k = 0; k < DisplayBytes && k < bytes.size(); ++k)
+        image.SetByte(k, bytes[k]);
+    return image;
+}
+
+std::vector<std::uint8_t> BytesOf(const DisplayImage& image, ByteOrder)
+{
+    return {image.bytes().begin(), image.bytes().end()};
+}
+
+std::string Format::Write(const DisplayImage& image, const WriteOptions& options) const
+{
+    return write(BytesOf(image, order), options);
+}
+
+ReadResult Format::Read(std::string_view file) const
+{
+    const Result<std::vector<std::uint8_t>> bytes = parse(file, TableBytes(order));
+    if (!bytes)
+        return Failure{bytes.Error()};
+    return ImageOf(*bytes, order);
+}
+
 std::span<const Format> Formats()
 {
     return Table;
@@ -139,34 +187,43 @@ std::span<const Format> Formats()
 
 const Format* FindFormat(std::string_view name)
 {
-    const auto found = std::find_if(Table.begin(), Table.end(), [&](const Format& f) { return f.name == name; });
+    const auto found = std::find_if(Table.begin(), Table.end(), [&](const Format& format) { return format.name == name; });
     return found == Table.end() ? nullptr : &*found;
+}
+
+const Format* FormatChosenBy(std::string_view fileName)
+{
+    for (const Format& format : Table) {
+        for (std::string_view ends = format.chosenBy; !ends.empty();) {
+            const std::string_view end = ends.substr(0, ends.find(' '));
+            ends.remove_prefix(std::min(ends.size(), end.size() + 1));
+            if (fileName.size() > end.size() && text::EqualNoCase(fileName.substr(fileName.size() - end.size()), end))
+                return &format;
+        }
+    }
+    return nullptr;
 }
 
 const Format* DetectFormat(std::string_view bytes)
 {
-    if (bytes.starts_with("BM") && HasControlByte(bytes.substr(0, 54)))
-        return FindFormat("bmp");
-    const bool text = text::IsText(bytes);
-    if (bytes.size() == DisplayBytes && !text)
-        return FindFormat("bin");
-    if (text) {
-        if (const std::string_view flavour = DataLinesFlavour(bytes); !flavour.empty())
-            return FindFormat(flavour);
-        if (bytes.find('{') != std::string_view::npos)
-            return FindFormat("c");
+    static const std::vector<const Format*> ranked = Ranked();
+    for (const Format* format : ranked) {
+        if (format->told(bytes))
+            return format;
     }
-    if (bytes.size() == DisplayBytes)
-        return FindFormat("bin");
     return nullptr;
 }
 
 ReadResult ReadAnyFormat(std::string_view bytes)
 {
     if (const Format* format = DetectFormat(bytes))
-        return format->read(bytes);
-    return Failure{
-        "It is neither a BMP picture nor a table in a format Quillon reads (listing, a51, as31, sdas, c, bin)."};
+        return format->Read(bytes);
+    std::string names;
+    for (const Format& format : Table) {
+        if (format.rank > 0)
+            names += (names.empty() ? "" : ", ") + std::string(format.name);
+    }
+    return Failure{"It is neither a BMP picture nor a table in a format Quillon reads (" + names + ")."};
 }
 
 std::string DefaultOutputName(const Format& format, std::string_view stem)

@@ -1,35 +1,36 @@
 // The files a display image is written to and read from: one row per format
-// in one table (format_table.cpp). Adding a format takes its row there and its
-// writer and reader in a file of their own; quillon-cli's help lists the
-// table, and tests/repo/check_format_lists.sh holds every other list (bash
-// completion, quillon_add_data, the manual page, the README) to it.
+// in one table (format_table.cpp). A format is a row there and its writer and
+// parser in a file of its own; quillon-cli's help and `quillon-cli formats`
+// list the table, and tests/repo/check_lists.sh holds every list kept outside
+// the code to it.
 //
-// What DetectFormat decides from a file's bytes, first rule that fits:
-//   1. "BM" at the start and a control byte (0x00-0x08, 0x0E-0x1F) among the
-//      first 54 bytes, as every BMP header has: bmp.
-//   2. Exactly 488 bytes that are not text (text: UTF-8 whose only control
-//      bytes are tab, CR, LF and form feed): bin.
-//   3. Text with a data line (DB, .db or .byte in any case, after an optional
-//      label, outside comments after ";" or "//"):
-//      - a ".db"/".byte" line with a "0x" or "#" in its items: sdas;
-//      - any other ".db"/".byte" line: as31;
-//      - every line empty or exactly the window's "        DB XXH,...;" form
-//        (upper-case hex digits, up to 8 items): listing;
-//      - otherwise: a51.
-//   4. Text with a "{": c.
-//   5. Exactly 488 bytes of anything else: bin.
-//   6. Nothing else is recognised.
-// Which of the four DB-style formats it is matters only for naming: one reader
-// takes them all.
+// A parser gives the file's bytes as they stand, in the order of its row; the
+// display's order is applied in one place (ImageOf, BytesOf), so a format that
+// writes the same syntax in another order is a row, not a copy of a parser.
+//
+// A file's format is told by its content: each row's rule is asked in the
+// order of the rows' ranks, and the first that holds names it. The rules:
+//   1. listing: text whose every line is empty or exactly the window's
+//      "        DB XXH,...;" (upper-case hex digits, up to 8 items), with data;
+//   2. sdas: text with a ".db" or ".byte" line holding "0x" or "#" in its items;
+//   3. as31: text with a ".db" or ".byte" line;
+//   4. a51: text with a DB line (after an optional label, outside comments
+//      after ";" or "//");
+//   5. c: text with a "{";
+//   6. bin: exactly 488 bytes.
+// Text is UTF-8 whose only control bytes are tab, CR, LF and form feed. A bmp
+// file is told as a picture, by its signature, before any of these (a picture
+// of any kind is: see engine/identify.h).
 #pragma once
 
-#include "common/result.h"
 #include "common/display.h"
-#include "intake/bitmap_reader.h"
+#include "common/result.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
 
@@ -45,21 +46,45 @@ struct WriteOptions {
 // A table read: the display image, or why not, naming the line for text.
 using ReadResult = Result<DisplayImage>;
 
+// The order a table's bytes stand for the dots in.
+enum class ByteOrder {
+    Display,  // the display's own (common/display.h): the 488 bytes the firmware sends
+};
+// How many bytes a table in this order holds.
+std::size_t TableBytes(ByteOrder order);
+// The dots of a table's bytes (TableBytes of them), and the bytes of dots.
+DisplayImage ImageOf(std::span<const std::uint8_t> bytes, ByteOrder order);
+std::vector<std::uint8_t> BytesOf(const DisplayImage& image, ByteOrder order);
+
 struct Format {
     std::string_view name;       // as given to --format
     std::string_view extension;  // of the default output name, with its dot
-    std::string_view purpose;    // what it is and for whom, one line of the help text
+    // Output names ending so choose this format when --format is not given,
+    // separated by spaces; empty: none does.
+    std::string_view chosenBy;
+    std::string_view purpose;  // what it is and for whom, one line of the help text
     // The listing stays the window's, and bin and bmp have no place for a label.
     bool takesLabel;
-    // The file's bytes (text formats end their lines with CR LF).
-    std::string (*write)(const DisplayImage& image, const WriteOptions& options);
-    ReadResult (*read)(std::string_view bytes);
+    ByteOrder order;
+    // Where its rule is asked when a file is told by its content, lowest
+    // first; 0: never (a bmp file is a picture).
+    int rank;
+    bool (*told)(std::string_view bytes);
+    // The file of the bytes, in `order` (text formats end lines with CR LF).
+    std::string (*write)(std::span<const std::uint8_t> bytes, const WriteOptions& options);
+    // The bytes of a file, exactly `count`, or why not.
+    Result<std::vector<std::uint8_t>> (*parse)(std::string_view file, std::size_t count);
+
+    std::string Write(const DisplayImage& image, const WriteOptions& options) const;
+    ReadResult Read(std::string_view file) const;
 };
 
 // Every format, "listing" first.
 std::span<const Format> Formats();
 // The format called `name` (exact, lower case), or nullptr.
 const Format* FindFormat(std::string_view name);
+// The format an output's file name chooses by its ending (any case), or nullptr.
+const Format* FormatChosenBy(std::string_view fileName);
 // The format of a file from its content (rules above), or nullptr.
 const Format* DetectFormat(std::string_view bytes);
 // Detects the format and reads with it; an unrecognised file gives an error.

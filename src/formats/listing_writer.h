@@ -21,7 +21,7 @@ std::string WriteListing(ScanState& state, RgbValue onColour, Pixel&& pixel, Pro
 {
     const DisplayImage image =
         SampleDisplay(state, onColour, std::forward<Pixel>(pixel), std::forward<Progress>(progress));
-    return FindFormat("listing")->write(image, {});
+    return FindFormat("listing")->Write(image, {});
 }
 
 }  // namespace quillon

@@ -158,11 +158,12 @@ bool ByteCollector::Add(std::uint32_t value, std::string_view item, int line)
         Fail(line, Quoted(item) + " is over 255 (FFH).");
         return false;
     }
-    if (count_ == DisplayBytes) {
-        Fail(line, "more than 488 bytes; the display takes exactly 488.");
+    if (bytes_.size() == count_) {
+        Fail(line, "more than " + std::to_string(count_) + " bytes; the display takes exactly " +
+                       std::to_string(count_) + ".");
         return false;
     }
-    image_.SetByte(count_++, static_cast<std::uint8_t>(value));
+    bytes_.push_back(static_cast<std::uint8_t>(value));
     lastDataLine_ = line;
     return true;
 }
@@ -173,16 +174,18 @@ void ByteCollector::Fail(int line, const std::string& what)
         error_ = "Line " + std::to_string(line) + ": " + what;
 }
 
-ReadResult ByteCollector::Finish()
+Result<std::vector<std::uint8_t>> ByteCollector::Finish()
 {
-    if (!Failed() && count_ != DisplayBytes) {
-        error_ = count_ == 0 ? "No data: the display takes exactly 488 bytes."
-                             : "The data ends at line " + std::to_string(lastDataLine_) + " after " +
-                                   std::to_string(count_) + " bytes; the display takes exactly 488.";
+    const std::string wanted = std::to_string(count_);
+    if (!Failed() && bytes_.size() != count_) {
+        error_ = bytes_.empty() ? "No data: the display takes exactly " + wanted + " bytes."
+                                : "The data ends at line " + std::to_string(lastDataLine_) + " after " +
+                                      std::to_string(bytes_.size()) + " bytes; the display takes exactly " + wanted +
+                                      ".";
     }
     if (Failed())
         return Failure{error_};
-    return image_;
+    return std::move(bytes_);
 }
 
 std::string Quoted(std::string_view item)

@@ -5,6 +5,7 @@
 #include "common/display.h"
 #include "formats/formats.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,20 +17,20 @@ namespace quillon::text {
 
 inline constexpr std::string_view LineEnd = "\r\n";
 
-// The listing's shape: per block (the second after one empty line) lines of 8
-// items, the block's last line the 4 left over. `line(items, last)` gives a
-// line without its end; `last` is true for the image's final line.
+// The listing's shape: per block (each after the first behind one empty line)
+// lines of 8 items, the block's last line the 4 left over. `line(items, last)`
+// gives a line without its end; `last` is true for the final line.
 template <typename LineText>
-std::string Shaped(const DisplayImage& image, LineText line)
+std::string Shaped(std::span<const std::uint8_t> bytes, LineText line)
 {
     std::string text;
-    for (std::size_t block = 0; block < 2; ++block) {
-        if (block == 1)
+    for (std::size_t block = 0; block * BlockBytes < bytes.size(); ++block) {
+        if (block > 0)
             text += LineEnd;
-        for (std::size_t first = 0; first < BlockBytes; first += 8) {
-            const std::size_t count = first + 8 <= BlockBytes ? 8 : BlockBytes - first;
-            const std::span<const std::uint8_t> items(image.bytes().data() + block * BlockBytes + first, count);
-            text += line(items, block == DisplayBlocks - 1 && first + count == BlockBytes);
+        const std::span<const std::uint8_t> inBlock = bytes.subspan(block * BlockBytes, std::min(BlockBytes, bytes.size() - block * BlockBytes));
+        for (std::size_t first = 0; first < inBlock.size(); first += 8) {
+            const std::span<const std::uint8_t> items = inBlock.subspan(first, std::min<std::size_t>(8, inBlock.size() - first));
+            text += line(items, (block + 1) * BlockBytes >= bytes.size() && first + items.size() == inBlock.size());
             text += LineEnd;
         }
     }
@@ -77,20 +78,22 @@ std::optional<std::uint32_t> AssemblerNumber(std::string_view item);
 // C integer constants: 0xFF, 0377 (octal), 255, 0b11111111, with u/U/l/L suffixes.
 std::optional<std::uint32_t> CNumber(std::string_view item);
 
-// Collects the bytes of a text table and holds the first fault found in it.
+// Collects the bytes of a text table, exactly `count` of them, and holds the
+// first fault found in it.
 class ByteCollector {
 public:
+    explicit ByteCollector(std::size_t count) : count_(count) { bytes_.reserve(count); }
     // Adds `value`, written as `item` on line `line`; false once there is a fault.
     bool Add(std::uint32_t value, std::string_view item, int line);
     // A fault of the text itself, like an item that is not a number.
     void Fail(int line, const std::string& what);
     bool Failed() const { return !error_.empty(); }
-    // The image, or the fault; `lastLine` is where the data ended.
-    ReadResult Finish();
+    // The bytes, or the fault.
+    Result<std::vector<std::uint8_t>> Finish();
 
 private:
-    DisplayImage image_;
-    std::size_t count_ = 0;
+    std::vector<std::uint8_t> bytes_;
+    std::size_t count_;
     int lastDataLine_ = 0;
     std::string error_;
 };

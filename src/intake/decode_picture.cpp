@@ -1,6 +1,9 @@
-// Tells the picture formats apart by their first bytes, whatever the file is
-// called, and hands the bytes to the decoder of that format.
+// The table of picture kinds, and decoding a picture told by its first bytes,
+// whatever the file is called, with the decoder of its kind.
 #include "intake/decode_limits.h"
+#include "intake/picture_kinds.h"
+
+#include <array>
 
 #include <algorithm>
 #include <new>
@@ -17,16 +20,102 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view magic)
                       [](char want, std::uint8_t have) { return static_cast<std::uint8_t>(want) == have; });
 }
 
-bool IsPnm(std::span<const std::uint8_t> bytes)
+bool IsPng(std::span<const std::uint8_t> head)
 {
-    return bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7' &&
-           std::string_view(" \t\r\n#").find(static_cast<char>(bytes[2])) != std::string_view::npos;
+    return StartsWith(head, "\x89PNG\r\n\x1a\n");
 }
 
-// The first bytes of a file, enough to tell every format by.
-constexpr std::size_t HeadBytes = 8;
+bool IsGif(std::span<const std::uint8_t> head)
+{
+    return StartsWith(head, "GIF87a") || StartsWith(head, "GIF89a");
+}
+
+bool IsJpeg(std::span<const std::uint8_t> head)
+{
+    return StartsWith(head, "\xFF\xD8\xFF");
+}
+
+// P1 to P7 and white space or a comment.
+bool IsPnm(std::span<const std::uint8_t> head)
+{
+    return head.size() >= 3 && head[0] == 'P' && head[1] >= '1' && head[1] <= '7' &&
+           std::string_view(" \t\r\n#").find(static_cast<char>(head[2])) != std::string_view::npos;
+}
+
+bool IsBmp(std::span<const std::uint8_t> head)
+{
+    return StartsWith(head, "BM");
+}
+
+constexpr std::array Kinds{
+    PictureKind{"PNG", ".png", 8, IsPng, DecodePng, true, false},
+    PictureKind{"GIF", ".gif", 6, IsGif, DecodeGif, true, true},
+    PictureKind{"JPEG", ".jpg .jpeg .jpe .jfif", 3, IsJpeg, DecodeJpeg, true, false},
+    PictureKind{"PNM", ".pnm .pbm .pgm .ppm .pam", 3, IsPnm, DecodePnm, false, false},
+    PictureKind{"BMP", ".bmp .dib", 2, IsBmp, DecodeBmp, false, false},
+};
+
+bool EndsNoCase(std::string_view name, std::string_view end)
+{
+    return name.size() >= end.size() &&
+           std::equal(end.begin(), end.end(), name.end() - static_cast<std::ptrdiff_t>(end.size()), [](char a, char b) {
+               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               return lower(a) == lower(b);
+           });
+}
 
 }  // namespace
+
+std::span<const PictureKind> PictureKinds()
+{
+    return Kinds;
+}
+
+std::size_t PictureHeadBytes()
+{
+    std::size_t most = 0;
+    for (const PictureKind& kind : Kinds)
+        most = std::max(most, kind.headBytes);
+    return most;
+}
+
+const PictureKind* PictureKindOf(std::span<const std::uint8_t> head)
+{
+    for (const PictureKind& kind : Kinds) {
+        if (kind.told(head))
+            return &kind;
+    }
+    return nullptr;
+}
+
+const PictureKind* PictureKindOf(std::string_view head)
+{
+    return PictureKindOf(std::span(reinterpret_cast<const std::uint8_t*>(head.data()), head.size()));
+}
+
+const PictureKind* PictureKindNamed(std::string_view fileName)
+{
+    for (const PictureKind& kind : Kinds) {
+        for (std::string_view ends = kind.extensions; !ends.empty();) {
+            const std::string_view end = ends.substr(0, ends.find(' '));
+            ends.remove_prefix(std::min(ends.size(), end.size() + 1));
+            if (EndsNoCase(fileName, end))
+                return &kind;
+        }
+    }
+    return nullptr;
+}
+
+std::string PictureKindNames(std::string_view last)
+{
+    std::string names;
+    for (std::size_t k = 0; k < Kinds.size(); ++k) {
+        if (k > 0)
+            names += k + 1 == Kinds.size() ? " " + std::string(last) + " " : ", ";
+        names += Kinds[k].name;
+    }
+    return names;
+}
 
 Result<void> CheckPictureSize(std::uint64_t width, std::uint64_t height, std::uint64_t most)
 {
@@ -99,7 +188,7 @@ namespace {
 
 Result<void> DecodeByContent(ByteSource& source, const DecodeOptions& options, PictureSink& sink)
 {
-    std::string head(HeadBytes, '\0');
+    std::string head(PictureHeadBytes(), '\0');
     std::size_t got = 0;
     while (got < head.size()) {
         const Result<std::size_t> read =
@@ -114,27 +203,14 @@ Result<void> DecodeByContent(ByteSource& source, const DecodeOptions& options, P
     const std::span<const std::uint8_t> start(reinterpret_cast<const std::uint8_t*>(head.data()), head.size());
     if (options.frame < 0)
         return Failure{"there is no frame " + std::to_string(options.frame) + ": frames count from 0"};
-    const bool gif = StartsWith(start, "GIF87a") || StartsWith(start, "GIF89a");
-    if (options.frame > 0 && !gif)
+    const PictureKind* kind = PictureKindOf(start);
+    if (!kind)
+        return Failure{start.empty() ? "the file is empty"
+                                     : "not a picture this tool reads (" + PictureKindNames() + ")"};
+    if (options.frame > 0 && !kind->animated)
         return Failure{"there is no frame " + std::to_string(options.frame) + ": the picture has 1 frame"};
-    using Decoder = Result<void> (*)(ByteSource&, const DecodeOptions&, PictureSink&);
-    Decoder decode = nullptr;
-    if (StartsWith(start, "\x89PNG\r\n\x1a\n"))
-        decode = DecodePng;
-    else if (gif)
-        decode = DecodeGif;
-    else if (StartsWith(start, "\xFF\xD8\xFF"))
-        decode = DecodeJpeg;
-    else if (IsPnm(start))
-        decode = DecodePnm;
-    else if (StartsWith(start, "BM"))
-        decode = DecodeBmp;
-    else if (start.empty())
-        return Failure{"the file is empty"};
-    else
-        return Failure{"not a picture this tool reads (PNG, GIF, JPEG, PNM or BMP)"};
     ResumedSource whole(std::move(head), source);
-    return decode(whole, options, sink);
+    return kind->decode(whole, options, sink);
 }
 
 }  // namespace

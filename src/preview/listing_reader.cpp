@@ -6,18 +6,11 @@
 
 namespace quillon {
 
-namespace {
-
-constexpr std::size_t PrefixLength = 11;
-constexpr std::size_t SuffixLength = 2;
-
-}  // namespace
-
 std::optional<std::string> DecodeLine(std::string_view line)
 {
-    if (line.size() < PrefixLength + SuffixLength)
+    if (line.size() < ListingLineCut + ListingLineTail)
         return std::nullopt;
-    const std::string_view kept = line.substr(PrefixLength, line.size() - PrefixLength - SuffixLength);
+    const std::string_view kept = line.substr(ListingLineCut, line.size() - ListingLineCut - ListingLineTail);
     // Every "H," removed, left to right, not overlapping; then each digit
     // expanded where it stands. Expanding "0", then "1", ... "F" in turn over
     // the whole string gives the same: after "0" and "1" each expansion inserts

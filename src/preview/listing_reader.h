@@ -17,6 +17,11 @@
 
 namespace quillon {
 
+// The reader keeps characters 12 .. L-2 of a line of length L: it cuts the 11
+// of "        DB " from the front and the 2 of "H;" from the end.
+inline constexpr std::size_t ListingLineCut = 11;
+inline constexpr std::size_t ListingLineTail = 2;
+
 // One line to its bit string: characters 12 .. L-2 kept, every "H," removed,
 // then each digit "0" .. "9", "A" .. "F" replaced by its four binary digits, one
 // digit after the other over the whole string; letters in either case. No line
@@ -117,7 +122,6 @@ public:
     bool Complete() const { return WalkComplete(state_, position_); }
 
 private:
-    static constexpr std::uint64_t CutFront = 11;
 
     // Once the walk is complete no line can change a dot: from `at`, a line's
     // start, whole lines are only measured for their facts, at the speed of
@@ -159,8 +163,8 @@ private:
     {
         ++facts_.number;
         facts_.length = line.size();
-        if (line.size() >= CutFront + 2) {
-            const std::string_view kept = line.substr(CutFront, line.size() - CutFront - 2);
+        if (line.size() >= ListingLineCut + ListingLineTail) {
+            const std::string_view kept = line.substr(ListingLineCut, line.size() - ListingLineCut - ListingLineTail);
             std::size_t digits = 0;
             std::size_t pairs = 0;
             // In blocks, so that narrow counters suffice.
@@ -195,7 +199,7 @@ private:
     {
         // Positions 1 to 11 are cut; a later one is kept once two more have
         // come, which proves it is not among the last two.
-        if (++facts_.length <= CutFront)
+        if (++facts_.length <= ListingLineCut)
             return;
         if (held_ < 2) {
             ahead_[held_++] = c;
@@ -214,7 +218,7 @@ private:
     std::size_t WholeLine(std::string_view text, std::size_t start)
     {
         const auto isLineEnd = [&](std::size_t at) { return text[at] == '\r' || text[at] == '\n'; };
-        std::size_t at = start + CutFront;  // the first item
+        std::size_t at = start + ListingLineCut;  // the first item
         if (at + 4 >= text.size())
             return 0;
         for (std::size_t k = start; k < at; ++k) {
@@ -321,7 +325,7 @@ private:
     {
         ++facts_.number;
         // A line too short to cut gives nothing, not even an empty string.
-        if (facts_.length >= CutFront + 2) {
+        if (facts_.length >= ListingLineCut + ListingLineTail) {
             if (pendingH_)
                 Emit(heldH_);
             PaintWaiting();

@@ -202,8 +202,9 @@ std::optional<std::u32string> TextCodes(std::string_view utf8)
 }
 
 void Trace(const GlyphTable& table, std::u32string_view codes, int x, int y,
-           const std::function<void(int x, int y)>& dot, int stop)
+           const std::function<void(int x, int y)>& dot, int stop, int pitch)
 {
+    const int lineHeight = pitch != 0 ? pitch : table.lineHeight;
     int pen = x;
     int cellTop = y + table.ascent - table.baseline;
     bool afterGlyph = false;
@@ -211,7 +212,7 @@ void Trace(const GlyphTable& table, std::u32string_view codes, int x, int y,
     for (const char32_t code : codes) {
         if (code == NewLine) {
             pen = x;
-            cellTop += table.lineHeight;
+            cellTop += lineHeight;
             afterGlyph = false;
             continue;
         }
@@ -244,35 +245,76 @@ void Draw(const GlyphTable& table, std::u32string_view codes, int x, int y, Disp
     });
 }
 
-std::pair<int, int> Origin(const GlyphTable& table, std::u32string_view codes, const Placement& placement)
-{
+namespace {
+
+// The box of a text's lit dots, drawn from (0, 0); empty when none is lit.
+struct Box {
     int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+    bool Empty() const { return left > right; }
+};
+
+Box BoxOf(const GlyphTable& table, std::u32string_view codes, int pitch)
+{
+    Box box;
     Trace(
         table, codes, 0, 0,
         [&](int x, int y) {
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
         },
-        INT_MAX);
-    if (left > right)  // no lit dot: nothing to place
-        return {placement.x, placement.y};
-    const auto place = [](Align align, int given, int low, int high, int size) {
-        switch (align) {
-            case Align::None:
-                return given;
-            case Align::Start:
-                return -low;
-            case Align::Middle:
-                return (size - (high - low + 1)) / 2 - low;
-            case Align::End:
-                return size - 1 - high;
-        }
-        return given;
-    };
-    return {place(placement.horizontal, placement.x, left, right, DisplayWidth),
-            place(placement.vertical, placement.y, top, bottom, DisplayHeight)};
+        INT_MAX, pitch);
+    return box;
+}
+
+int Place(Align align, int given, int low, int high, int size)
+{
+    switch (align) {
+        case Align::None:
+            return given;
+        case Align::Start:
+            return -low;
+        case Align::Middle:
+            return (size - (high - low + 1)) / 2 - low;
+        case Align::End:
+            return size - 1 - high;
+    }
+    return given;
+}
+
+}  // namespace
+
+Drawn DrawText(const GlyphTable& table, std::u32string_view codes, const Placement& placement, DisplayImage& image)
+{
+    // A pitch of 0 would mean the font's own; one dot is the least there is.
+    const int pitch = std::max(1, table.lineHeight + placement.lineSpacing);
+    const Box whole = BoxOf(table, codes, pitch);
+    const int y = whole.Empty() ? placement.y : Place(placement.vertical, placement.y, whole.top, whole.bottom, DisplayHeight);
+    Drawn drawn;
+    int number = 1;
+    for (std::size_t start = 0; start <= codes.size(); ++number) {
+        const std::size_t end = std::min(codes.find(NewLine, start), codes.size());
+        const std::u32string_view line = codes.substr(start, end - start);
+        const Box box = BoxOf(table, line, pitch);
+        const int x = box.Empty() ? placement.x : Place(placement.horizontal, placement.x, box.left, box.right, DisplayWidth);
+        bool cut = false;
+        Trace(table, line, x, y + (number - 1) * pitch, [&](int dotX, int dotY) {
+            if (dotX >= 0 && dotX < DisplayWidth && dotY >= 0 && dotY < DisplayHeight) {
+                image.SetDot(dotX, dotY, true);
+                return;
+            }
+            cut = true;
+            drawn.left = drawn.left || dotX < 0;
+            drawn.right = drawn.right || dotX >= DisplayWidth;
+            drawn.top = drawn.top || dotY < 0;
+            drawn.bottom = drawn.bottom || dotY >= DisplayHeight;
+        }, PenStop, pitch);
+        if (cut && drawn.firstCutLine == 0)
+            drawn.firstCutLine = number;
+        start = end + 1;
+    }
+    return drawn;
 }
 
 }  // namespace quillon::text

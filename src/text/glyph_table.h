@@ -83,23 +83,33 @@ inline constexpr char32_t NewLine = U'\n';
 std::optional<std::u32string> TextCodes(std::string_view utf8);
 
 // Calls `dot` for every lit dot of the text drawn with its first line's top at
-// row y and pen origin at column x, wherever it falls. `stop`: no glyph is
-// drawn with the pen at or past it.
+// row y and pen origin at column x, wherever it falls, each line `pitch` rows
+// below the one before (0: the font's line height). `stop`: no glyph is drawn
+// with the pen at or past it.
 void Trace(const GlyphTable& table, std::u32string_view codes, int x, int y,
-           const std::function<void(int x, int y)>& dot, int stop = PenStop);
+           const std::function<void(int x, int y)>& dot, int stop = PenStop, int pitch = 0);
 
-// The text drawn into `image` (OR), cut at the display's edges.
+// The text drawn into `image` (OR) at (x, y) as Trace draws it, cut at the
+// display's edges: as examples/font draws it from the table.
 void Draw(const GlyphTable& table, std::u32string_view codes, int x, int y, DisplayImage& image);
 
 enum class Align { None, Start, Middle, End };
 struct Placement {
     int x = 0;
     int y = 0;
-    Align horizontal = Align::None;  // left, center, right: the lit dots' box
-    Align vertical = Align::None;    // top, middle, bottom
+    Align horizontal = Align::None;  // left, center, right: each line's lit dots on their own
+    Align vertical = Align::None;    // top, middle, bottom: the whole text's lit dots
+    int lineSpacing = 0;             // rows added to (or, negative, taken from) the line height
 };
-// Where the pen origin goes for the placement: x and y, or what puts the box
-// of the lit dots at the display's edge or middle.
-std::pair<int, int> Origin(const GlyphTable& table, std::u32string_view codes, const Placement& placement);
+// Which of the display's edges cut the text's dots off, and the first line
+// they cut (from 1; 0 when none does).
+struct Drawn {
+    bool left = false, right = false, top = false, bottom = false;
+    int firstCutLine = 0;
+};
+// The text drawn into `image` (OR) at the placement: each line at x, or, when
+// aligned, its lit dots at the display's edge or middle; the lines at y, or
+// their lit dots together at the top, middle or bottom.
+Drawn DrawText(const GlyphTable& table, std::u32string_view codes, const Placement& placement, DisplayImage& image);
 
 }  // namespace quillon::text

@@ -501,10 +501,12 @@ private slots:
         constexpr off_t Size = off_t{256} << 20;
 #endif
         {
-            // Sparse: no disk is used for the zero bytes.
+            // Sparse: no disk is used for the zero bytes. It begins as a
+            // listing does; a file that does not is refused at once.
             const int fd = ::open(Name(listing).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             QVERIFY(fd >= 0);
             QCOMPARE(::ftruncate(fd, Size), 0);
+            QCOMPARE(::pwrite(fd, "        DB ", 11, 0), ssize_t{11});
             for (off_t at = Size / 256 - 1; lineEnds && at < Size; at += Size / 256)
                 QCOMPARE(::pwrite(fd, "\n", 1, at), ssize_t{1});
             ::close(fd);

@@ -2,6 +2,7 @@
 // compared with the picture it was made from; lines and files it cannot read.
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
+#include "support/magick.h"
 #include "support/test_main.h"
 
 #include <QTemporaryDir>
@@ -110,8 +111,6 @@ private slots:
         const QByteArray firstBlock = full.left(full.indexOf("\r\n\r\n") + 2);
         QTest::newRow("first block only")
             << firstBlock << 61 << QByteArrayList{": 1952 of 3904 dots were never painted (shown as blanks)"};
-        QTest::newRow("empty file") << QByteArray() << 0
-                                    << QByteArrayList{": 3904 of 3904 dots were never painted (shown as blanks)"};
         // Line 2 is too short to cut; the walk carries on with line 3.
         QByteArray shortLine = full;
         shortLine.insert(shortLine.indexOf("\r\n") + 2, "DB 1;\r\n");
@@ -140,6 +139,34 @@ private slots:
             expected << "quillon-cli: " + QFile::encodeName(path) + problem;
         QCOMPARE(run.ErrLines(), expected);
         CompareRows(run.OutLines(), RowsOf([](int, int) { return true; }, columns));
+    }
+
+    // A file that is neither a table nor a picture: one line, exit 2, no dots.
+    void neitherTableNorPicture_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("message");
+        const QByteArray neither = "is neither a picture (PNG, GIF, JPEG, PNM or BMP) nor a table in a format this "
+                                   "tool reads";
+        QTest::newRow("empty") << QByteArray() << QByteArray("is empty: neither a picture nor a table");
+        QTest::newRow("text") << QByteArray("Shopping:\n- milk\n- bread\n") << neither;
+        QTest::newRow("SVG") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"><rect width=\"9\"/></svg>\n")
+                             << neither;
+        QTest::newRow("WebP") << QByteArray("RIFF\x24\0\0\0WEBPVP8 \x18\0\0\0", 20) + QByteArray(24, '\x55')
+                              << neither;
+        QTest::newRow("TIFF") << Convert({"-size", "16x16", "xc:gray", "tiff:-"}) << neither;
+    }
+    void neitherTableNorPicture()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, message);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("thing");
+        QVERIFY(WriteFile(path, file));
+        const CliRun run = RunCli({"preview", path});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.ErrLines(), QByteArrayList{"quillon-cli: " + QFile::encodeName(path) + ": " + message});
     }
 
     // A character that is no hexadecimal digit stays one character: its dot is

@@ -33,7 +33,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArrayList>("shown");  // lines or parts of lines stdout must hold
         const QByteArrayList exitCodes{"Exit codes:", "\n  0   all good", "\n  1   --check found",
-                                       "\n  2   a picture was rejected", "\n  64  the command line was not understood"};
+                                       "\n  2   a file was refused", "\n  64  the command line was not understood"};
         QTest::newRow("--help") << QStringList{"--help"}
                                 << QByteArrayList{"Usage: quillon-cli", "\n  convert ", "\n  preview "} + exitCodes;
         QTest::newRow("-h") << QStringList{"-h"} << QByteArrayList{"Usage: quillon-cli", "\n  convert "} + exitCodes;
@@ -78,7 +78,7 @@ private slots:
         QTest::newRow("no arguments") << QStringList{} << QByteArray("subcommand is required") << QByteArray("");
         QTest::newRow("unknown command")
             << QStringList{"frob", "p.bmp"}
-            << QByteArray("frob is not a command; the commands are convert, preview, text and font") << QByteArray("");
+            << QByteArray("frob is not a command; the commands are convert, preview, text, font and formats") << QByteArray("");
         QTest::newRow("option before the command")
             << QStringList{"--inverse", "convert", "p.bmp"} << QByteArray("--inverse") << QByteArray(" convert");
         QTest::newRow("convert without pictures")

@@ -206,7 +206,7 @@ private slots:
         const Format& format = *FindFormat(recipe.format);
         const QString table = QString::fromStdString(DefaultOutputName(format, "test"));
         QTemporaryDir dir;
-        QVERIFY(WriteText(dir.filePath(table), QByteArray::fromStdString(format.write(shown, {"logo", "test.bmp"}))));
+        QVERIFY(WriteText(dir.filePath(table), QByteArray::fromStdString(format.Write(shown, {"logo", "test.bmp"}))));
         QVERIFY(WriteText(dir.filePath(recipe.source), QByteArray(recipe.firmware).replace("@FILE@", table.toUtf8())));
         for (const QStringList& command : recipe.commands) {
             const QString unclean = Unclean(command, Run(dir.path(), command));
@@ -245,7 +245,7 @@ private slots:
         const Format& format = *FindFormat("c");
         const QString header = QString::fromStdString(DefaultOutputName(format, "test"));
         QTemporaryDir dir;
-        QVERIFY(WriteText(dir.filePath(header), QByteArray::fromStdString(format.write(shown, {"logo", "test.bmp"}))));
+        QVERIFY(WriteText(dir.filePath(header), QByteArray::fromStdString(format.Write(shown, {"logo", "test.bmp"}))));
         const QByteArray main = sdcc ? "#include \"@FILE@\"\n"
                                        "\n"
                                        "void main(void)\n"
@@ -304,7 +304,7 @@ private slots:
         const Firmware& recipe = FirmwareFor(assembler);
         if (const QString missing = Missing(recipe.commands); !missing.isEmpty())
             QFAIL(qPrintable(missing));
-        QByteArray listing = QByteArray::fromStdString(FindFormat("listing")->write(TestImages()[3].image, {}));
+        QByteArray listing = QByteArray::fromStdString(FindFormat("listing")->Write(TestImages()[3].image, {}));
         if (assembler == "as31")
             listing.replace(" DB ", " .db ");  // its own directive, the items as the window wrote them
         QTemporaryDir dir;

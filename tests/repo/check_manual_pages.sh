@@ -21,7 +21,8 @@ done
 
 options() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
 documented=$(options <"$scratch/quillon-cli.txt")
-taken=$(for command in "" convert preview text font; do "$cli" $command --help; done | options)
+commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/{s/^  \([a-z]*\) .*/\1/p}')
+taken=$(for command in "" $commands; do "$cli" $command --help; done | options)
 [ "$documented" = "$taken" ] ||
   fail "quillon-cli(1) and --help list other options (< page, > --help): $(diff <(echo "$documented") <(echo "$taken"))"
 

@@ -28,4 +28,10 @@ const QList<NamedImage>& TestImages()
     return images;
 }
 
+Result<ReadBack> DotsOfBytes(std::string_view bytes, const PictureOptions& options)
+{
+    MemorySource source(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    return DotsOfFile(source, options);
+}
+
 }  // namespace quillon::test

@@ -127,10 +127,11 @@ QByteArrayList Rows(const GlyphTable& table, const char* text, int x, int y, int
 struct Box {
     int left = DisplayWidth, right = -1, top = DisplayHeight, bottom = -1;
 };
-Box LitBox(const DisplayImage& image)
+// The box of the lit dots in rows top to bottom.
+Box LitBox(const DisplayImage& image, int top = 0, int bottom = DisplayHeight - 1)
 {
     Box box;
-    for (int y = 0; y < DisplayHeight; ++y) {
+    for (int y = top; y <= bottom; ++y) {
         for (int x = 0; x < DisplayWidth; ++x) {
             if (image.Dot(x, y))
                 box = {std::min(box.left, x), std::max(box.right, x), std::min(box.top, y), std::max(box.bottom, y)};
@@ -325,11 +326,52 @@ private slots:
         QFETCH(int, vertical);
         QFETCH(QList<int>, box);
         const GlyphTable table = TableOf(BuiltInFont({{U'H', U'i'}, 0}));
-        const auto [x, y] = Origin(table, U"Hi", {40, 5, Align(horizontal), Align(vertical)});
         DisplayImage image;
-        Draw(table, U"Hi", x, y, image);
+        const Drawn drawn = DrawText(table, U"Hi", {40, 5, Align(horizontal), Align(vertical)}, image);
         const Box lit = LitBox(image);
         QCOMPARE((QList<int>{lit.left, lit.right, lit.top, lit.bottom}), box);
+        QCOMPARE(drawn.firstCutLine, 0);
+    }
+
+    // A menu in the built-in font: each line on its own 8 rows (or moved by
+    // --line-spacing), each aligned on its own; cut-off text is told.
+    void lines_data()
+    {
+        QTest::addColumn<int>("horizontal");
+        QTest::addColumn<int>("spacing");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<QString>("cut");  // edges and line, or empty
+        for (const Align align : {Align::None, Align::Start, Align::Middle, Align::End})
+            QTest::addRow("four lines fill 32 rows, aligned %d", int(align)) << int(align) << 0 << 0 << "";
+        QTest::newRow("two rows apart") << int(Align::None) << 2 << 0 << "bottom 4";
+        QTest::newRow("squeezed") << int(Align::None) << -1 << 0 << "";
+        QTest::newRow("one row low") << int(Align::None) << 0 << 1 << "bottom 4";
+        QTest::newRow("above the top") << int(Align::End) << 0 << -3 << "top 1";
+    }
+    void lines()
+    {
+        QFETCH(int, horizontal);
+        QFETCH(int, spacing);
+        QFETCH(int, y);
+        const std::u32string menu = U"> Contrast  7\n  Light    on\n  About\n  Language gy";
+        const GlyphTable table = TableOf(BuiltInFont({std::set<char32_t>(menu.begin(), menu.end()), 0}));
+        DisplayImage image;
+        const Drawn drawn = DrawText(table, menu, {0, y, Align(horizontal), Align::None, spacing}, image);
+        const QString edges = QString(drawn.top ? "top " : "") + (drawn.bottom ? "bottom " : "") +
+                              (drawn.left ? "left " : "") + (drawn.right ? "right " : "");
+        QTEST(drawn.firstCutLine ? edges + QString::number(drawn.firstCutLine) : QString(), "cut");
+        for (int line = 0; line < 4; ++line) {
+            const int top = y + line * (8 + spacing);
+            const Box box = LitBox(image, std::max(0, top), std::min(DisplayHeight - 1, top + 7 + std::min(0, spacing)));
+            if (box.right < 0 || top < 0 || top + 7 > DisplayHeight - 1)
+                continue;  // cut, or squeezed out of its band
+            if (horizontal == int(Align::Start))
+                QCOMPARE(box.left, 0);
+            if (horizontal == int(Align::End))
+                QCOMPARE(box.right, DisplayWidth - 1);
+            if (horizontal == int(Align::Middle))
+                QVERIFY(std::abs(box.left - (DisplayWidth - 1 - box.right)) <= 1);
+        }
     }
 
     // DejaVu Sans has kerning: "AV" is A, and V moved by A's advance and the pair's value.
