@@ -165,10 +165,7 @@ ExitCode Preview::ShowListing(std::string_view start, files::InputFile& rest, co
 {
     if (inverse_)
         return Refuse(name, "--inverse picks a picture's colour; this is a table (listing), nothing to pick");
-    ScanState state;  // the counts a conversion of an accepted picture leaves for the walk
-    state.InfoHeader.biWidth = DisplayWidth;
-    state.InfoHeader.biHeight = DisplayHeight;
-    CountPagesAndBlocks(state);
+    ScanState state = DisplayScanState();
     TextDots dots;
     DrawPosition position;
     ListingPainter painter(state, position, dots);

@@ -22,4 +22,14 @@ void CountPagesAndBlocks(ScanState& state)
     state.BlockCount = CoveringCount(state.InfoHeader.biWidth, ColumnBlock);
 }
 
+ScanState DisplayScanState()
+{
+    ScanState state;
+    state.InfoHeader.biWidth = DisplayWidth;
+    state.InfoHeader.biHeight = DisplayHeight;
+    state.InfoHeader.biBitCount = 1;
+    CountPagesAndBlocks(state);
+    return state;
+}
+
 }  // namespace quillon

@@ -24,6 +24,10 @@ struct ScanState {
 // PageCount and BlockCount from the picture's height and width, each rounded up.
 void CountPagesAndBlocks(ScanState& state);
 
+// What a conversion of a picture of the display's size leaves for the walks:
+// its size and its page and block counts.
+ScanState DisplayScanState();
+
 // Point the scan window at block `block` / page `page` (both counted from 1).
 inline void EnterBlock(ScanState& state, std::int64_t block)
 {

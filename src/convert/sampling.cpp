@@ -16,10 +16,7 @@ std::int64_t RoundHalfEven(double value)
 
 DisplayImage DisplayOf(const MonoPicture& picture, bool inverse)
 {
-    ScanState state;
-    state.InfoHeader.biWidth = picture.width;
-    state.InfoHeader.biHeight = picture.height;
-    CountPagesAndBlocks(state);
+    ScanState state = DisplayScanState();
     return SampleDisplay(state, ColourOf(picture.table[inverse ? 1 : 0]),
                          [&](int x, int y) { return picture.Pixel(x, y); });
 }

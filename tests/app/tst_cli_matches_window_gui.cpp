@@ -2,7 +2,6 @@
 // listing byte for byte; a picture the window refuses, the tool takes as artwork.
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #ifdef QUILLON_CLI_PATH
 #include "cli/cli_run.h"
@@ -129,5 +128,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliMatchesWindowTest);
+QTEST_MAIN(CliMatchesWindowTest)
 #include "tst_cli_matches_window_gui.moc"

@@ -5,7 +5,6 @@
 #include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -286,5 +285,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(DataSafetyTest);
+QTEST_MAIN(DataSafetyTest)
 #include "tst_data_safety_gui.moc"

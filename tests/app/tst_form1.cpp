@@ -2,7 +2,6 @@
 #include "app/path_text.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -388,5 +387,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(Form1Test);
+QTEST_MAIN(Form1Test)
 #include "tst_form1.moc"

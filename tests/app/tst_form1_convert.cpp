@@ -3,7 +3,6 @@
 #include "app/path_text.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QDir>
 #include <QEvent>
@@ -230,5 +229,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(Form1ConvertTest);
+QTEST_MAIN(Form1ConvertTest)
 #include "tst_form1_convert.moc"

@@ -5,7 +5,6 @@
 #include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QApplication>
 #include <QStorageInfo>
@@ -241,5 +240,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(Form1DesktopTest);
+QTEST_MAIN(Form1DesktopTest)
 #include "tst_form1_desktop.moc"

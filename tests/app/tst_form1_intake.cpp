@@ -4,7 +4,6 @@
 #include "intake/listing_name.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QDir>
 #include <QFile>
@@ -277,5 +276,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(Form1IntakeTest);
+QTEST_MAIN(Form1IntakeTest)
 #include "tst_form1_intake.moc"

@@ -4,7 +4,6 @@
 #include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QApplication>
 #include <QFile>
@@ -174,5 +173,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(Form2Test);
+QTEST_MAIN(Form2Test)
 #include "tst_form2.moc"

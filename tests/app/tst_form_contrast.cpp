@@ -5,7 +5,6 @@
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
 #include "support/pixels.h"
-#include "support/test_main.h"
 
 #include <QApplication>
 #include <QTest>
@@ -190,5 +189,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(FormContrastTest);
+QTEST_MAIN(FormContrastTest)
 #include "tst_form_contrast.moc"

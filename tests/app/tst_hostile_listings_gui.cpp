@@ -5,7 +5,6 @@
 #include "app/form2.h"
 #include "support/bmp_maker.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -147,5 +146,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(HostileListingsGuiTest);
+QTEST_MAIN(HostileListingsGuiTest)
 #include "tst_hostile_listings_gui.moc"

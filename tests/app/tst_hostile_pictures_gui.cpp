@@ -4,8 +4,8 @@
 #include "app/path_text.h"
 #include "intake/listing_name.h"
 #include "support/bmp_maker.h"
+#include "support/files.h"
 #include "support/gui_helpers.h"
-#include "support/test_main.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,19 +26,7 @@ namespace {
 const QString ReadError = QStringLiteral("Picture Read Error");
 const QString SizeError = QStringLiteral("Picture Size Error");
 
-QByteArray With32(QByteArray bytes, int offset, std::uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        bytes[offset + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
-    return bytes;
-}
 
-QByteArray With16(QByteArray bytes, int offset, std::uint16_t value)
-{
-    bytes[offset] = static_cast<char>(value & 0xFF);
-    bytes[offset + 1] = static_cast<char>(value >> 8);
-    return bytes;
-}
 
 BmpRecipe Striped()
 {
@@ -407,5 +395,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(HostilePicturesGuiTest);
+QTEST_MAIN(HostilePicturesGuiTest)
 #include "tst_hostile_pictures_gui.moc"

@@ -2,7 +2,6 @@
 // the listing is made from the picture the window shows.
 #include "intake/bitmap_reader.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QImage>
 #include <QTest>
@@ -49,5 +48,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(LoaderAgreesTest);
+QTEST_MAIN(LoaderAgreesTest)
 #include "tst_loader_agrees_gui.moc"

@@ -1,7 +1,6 @@
 // The guarded 16-bit field and the colour values.
 #include "app/shared_state.h"
 #include "convert/geometry.h"
-#include "support/test_main.h"
 
 #include <QTest>
 
@@ -66,5 +65,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(SharedStateTest);
+QTEST_MAIN(SharedStateTest)
 #include "tst_shared_state.moc"

@@ -1,7 +1,6 @@
 // "Driver:" offers the volumes a user keeps files on, chosen from a fixed
 // mount table as the system writes it.
 #include "app/volumes.h"
-#include "support/test_main.h"
 
 #include <QTest>
 
@@ -82,5 +81,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(VolumesTest);
+QTEST_MAIN(VolumesTest)
 #include "tst_volumes_gui.moc"

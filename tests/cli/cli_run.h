@@ -2,6 +2,8 @@
 // no display, the C locale, and what it printed kept as bytes.
 #pragma once
 
+#include "support/files.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QDir>
@@ -173,11 +175,6 @@ inline CliRun RunCli(const QStringList& arguments, const QString& workingFolder 
     return RunCli(CliCall{arguments, workingFolder, extra});
 }
 
-inline QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Every name in a folder, hidden ones (a left-over temporary file) included, sorted.
 inline QStringList FolderEntries(const QString& folder)

@@ -5,7 +5,6 @@
 #include "intake/picture_image.h"
 #include "support/bmp_maker.h"
 #include "support/magick.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -298,5 +297,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliArtworkTest);
+QTEST_GUILESS_MAIN(CliArtworkTest)
 #include "tst_cli_artwork.moc"

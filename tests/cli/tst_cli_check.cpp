@@ -2,7 +2,6 @@
 // missing ones are named and fail the run, and nothing is ever written.
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -177,5 +176,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliCheckTest);
+QTEST_GUILESS_MAIN(CliCheckTest)
 #include "tst_cli_check.moc"

@@ -2,7 +2,6 @@
 // pictures, standard output, rejected and unreadable pictures, and write failures.
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -320,5 +319,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliConvertTest);
+QTEST_GUILESS_MAIN(CliConvertTest)
 #include "tst_cli_convert.moc"

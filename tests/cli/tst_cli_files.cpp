@@ -5,7 +5,6 @@
 // listings far too large.
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -538,5 +537,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliFilesTest);
+QTEST_GUILESS_MAIN(CliFilesTest)
 #include "tst_cli_files.moc"

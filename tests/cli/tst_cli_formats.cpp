@@ -3,7 +3,6 @@
 // checked, labelled, and never written over an input.
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -212,5 +211,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliFormatsTest);
+QTEST_GUILESS_MAIN(CliFormatsTest)
 #include "tst_cli_formats.moc"

@@ -3,7 +3,6 @@
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
 #include "support/magick.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -221,5 +220,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliPreviewTest);
+QTEST_GUILESS_MAIN(CliPreviewTest)
 #include "tst_cli_preview.moc"

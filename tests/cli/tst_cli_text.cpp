@@ -2,7 +2,6 @@
 // missing characters named once, glyph tables' numbers against the fonts'
 // own, and bad fonts, sizes and texts refused with one line and no file.
 #include "cli/cli_run.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -209,5 +208,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliTextTest);
+QTEST_GUILESS_MAIN(CliTextTest)
 #include "tst_cli_text.moc"

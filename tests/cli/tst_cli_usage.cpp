@@ -2,7 +2,6 @@
 // with exit code 64 that write nothing, and no GUI library in the process.
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,5 +182,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliUsageTest);
+QTEST_GUILESS_MAIN(CliUsageTest)
 #include "tst_cli_usage.moc"

@@ -5,7 +5,6 @@
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
 #include "support/magick.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -342,6 +341,6 @@ private slots:
     }
 };
 
-QUILLON_TEST(CliWindowsTest);
+QTEST_GUILESS_MAIN(CliWindowsTest)
 
 #include "tst_cli_windows.moc"

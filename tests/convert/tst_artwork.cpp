@@ -1,7 +1,6 @@
 // Artwork onto the dots, step by step: orientation, placement, resampling in
 // linear light, luminance, threshold and the dithers.
 #include "convert/artwork.h"
-#include "support/test_main.h"
 
 #include <QTest>
 
@@ -219,5 +218,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(ArtworkTest);
+QTEST_GUILESS_MAIN(ArtworkTest)
 #include "tst_artwork.moc"

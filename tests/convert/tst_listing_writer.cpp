@@ -4,7 +4,6 @@
 #include "formats/listing_writer.h"
 #include "files/replace_file.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,19 +20,10 @@ namespace {
 constexpr RgbValue Lit = Rgb(1, 2, 3);
 constexpr RgbValue Dark = Rgb(250, 250, 250);
 
-ScanState Accepted()
-{
-    ScanState state;
-    state.InfoHeader.biWidth = 122;
-    state.InfoHeader.biHeight = 32;
-    state.InfoHeader.biBitCount = 1;
-    CountPagesAndBlocks(state);
-    return state;
-}
 
 QByteArray Write(const std::function<bool(int, int)>& lit, std::vector<int>* shown = nullptr)
 {
-    ScanState state = Accepted();
+    ScanState state = DisplayScanState();
     const std::string text = WriteListing(
         state, Lit, [&](int x, int y) { return lit(x, y) ? Lit : Dark; },
         [&](int percent) {
@@ -164,7 +154,7 @@ private slots:
 
     void onlyExactColourIsLit()
     {
-        ScanState state = Accepted();
+        ScanState state = DisplayScanState();
         const std::string text =
             WriteListing(state, Lit, [](int x, int) { return x == 0   ? Lit
                                                              : x == 1 ? Lit + 1
@@ -174,7 +164,7 @@ private slots:
 
     void scanWindowLeftOnLastBlockAndPage()
     {
-        ScanState state = Accepted();
+        ScanState state = DisplayScanState();
         WriteListing(state, Lit, [](int, int) { return Dark; }, {});
         QCOMPARE(state.ColStart, 61);
         QCOMPARE(std::int32_t{state.ColEnd}, 121);
@@ -194,7 +184,7 @@ private slots:
     void progressCountsAtPixels()
     {
         // Which pixel counts each caption appears at: every 39th, up to 3900.
-        ScanState state = Accepted();
+        ScanState state = DisplayScanState();
         int pixels = 0;
         std::vector<int> at;
         WriteListing(
@@ -280,5 +270,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(ListingWriterTest);
+QTEST_GUILESS_MAIN(ListingWriterTest)
 #include "tst_listing_writer.moc"

@@ -7,7 +7,6 @@
 #include "intake/bitmap_reader.h"
 #include "support/bmp_maker.h"
 #include "support/display_images.h"
-#include "support/test_main.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -500,5 +499,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(ImageFormatsTest);
+QTEST_GUILESS_MAIN(ImageFormatsTest)
 #include "tst_image_formats.moc"

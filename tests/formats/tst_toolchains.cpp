@@ -5,7 +5,6 @@
 #include "formats/formats.h"
 #include "support/display_images.h"
 #include "support/intel_hex.h"
-#include "support/test_main.h"
 
 #include <QDir>
 #include <QFile>
@@ -324,5 +323,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(ToolchainsTest);
+QTEST_GUILESS_MAIN(ToolchainsTest)
 #include "tst_toolchains.moc"

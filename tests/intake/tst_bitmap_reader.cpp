@@ -1,7 +1,6 @@
 // The header reader and the acceptance rule, over crafted files.
 #include "intake/bitmap_reader.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
 
 #include <QTest>
 
@@ -170,5 +169,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(BitmapReaderTest);
+QTEST_GUILESS_MAIN(BitmapReaderTest)
 #include "tst_bitmap_reader.moc"

@@ -4,8 +4,8 @@
 // damaged or hostile files, each refused quickly with one line.
 #include "convert/artwork.h"
 #include "intake/picture_image.h"
+#include "support/files.h"
 #include "support/magick.h"
-#include "support/test_main.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -50,11 +50,6 @@ Result<void> Sampled(const QByteArray& bytes, int frame = 0, QSize* size = nullp
     return decoded;
 }
 
-QByteArray Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The first pixel where `got` and `want` (RGBA) differ by more than `tolerance`
 // in a channel; two fully transparent pixels are alike whatever their colour.
@@ -131,7 +126,7 @@ private:
         const QString path = Path(name.section(':', -1));
         if (Convert(SamplePicture() + arguments + QStringList{format + path}).isNull())
             return {};
-        return Read(path);
+        return FileBytes(path);
     }
 
 private slots:
@@ -208,7 +203,7 @@ private slots:
                           "point 1,0", "-set",    "page",     "+4+3",    ")",          path})
                      .isNull());
         const QByteArray frames = Convert({path, "-coalesce", "-depth", "8", "rgba:-"});
-        const QByteArray file = Read(path);
+        const QByteArray file = FileBytes(path);
         for (int frame = 0; frame < 5; ++frame) {
             const Result<PictureImage> picture = Decode(file, frame);
             QVERIFY2(picture, picture.Error().c_str());
@@ -358,7 +353,7 @@ private slots:
                              << "";
         const QString path = Path("large.jpg");
         const QByteArray jpeg =
-            Convert({"-size", "4000x3200", "xc:#808080", path}).isNull() ? QByteArray() : Read(path);
+            Convert({"-size", "4000x3200", "xc:#808080", path}).isNull() ? QByteArray() : FileBytes(path);
         QTest::newRow("JPEG") << jpeg << QSize(W, H) << "";
         // The size is chosen before any row is read; the rows are not there.
         const int frame = jpeg.indexOf("\xff\xc0");
@@ -378,5 +373,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(DecodersTest);
+QTEST_GUILESS_MAIN(DecodersTest)
 #include "tst_decoders.moc"

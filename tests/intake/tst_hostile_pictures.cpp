@@ -2,7 +2,7 @@
 // extremes, tables and pixels pointed past the end.
 #include "intake/bitmap_reader.h"
 #include "support/bmp_maker.h"
-#include "support/test_main.h"
+#include "support/files.h"
 
 #include <QTest>
 
@@ -22,19 +22,7 @@ PictureRead Read(const QByteArray& bytes)
         std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
 }
 
-QByteArray With32(QByteArray bytes, int offset, std::uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        bytes[offset + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
-    return bytes;
-}
 
-QByteArray With16(QByteArray bytes, int offset, std::uint16_t value)
-{
-    bytes[offset] = static_cast<char>(value & 0xFF);
-    bytes[offset + 1] = static_cast<char>(value >> 8);
-    return bytes;
-}
 
 // Offsets of the fields these tests change.
 constexpr int OffBitsAt = 10;
@@ -210,5 +198,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(HostilePicturesTest);
+QTEST_GUILESS_MAIN(HostilePicturesTest)
 #include "tst_hostile_pictures.moc"

@@ -1,7 +1,6 @@
 // Naming the listing after its picture.
 #include "app/path_text.h"
 #include "intake/listing_name.h"
-#include "support/test_main.h"
 
 #include <QTest>
 
@@ -64,5 +63,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(ListingNameTest);
+QTEST_GUILESS_MAIN(ListingNameTest)
 #include "tst_listing_name.moc"

@@ -18,10 +18,10 @@ ninja -C "$scratch/build" -t commands install >"$scratch/install"
 for made in "-o quillon " "-o quillon-cli " "quillon.1" "quillon-cli.1" "changelog"; do
   grep -qF -- "$made" "$scratch/all" || fail "a plain build does not make what installing needs: $made"
 done
-for test_program in core_tests gui_tests cli_tests quillon_faults; do
+for test_program in "-o tests/[a-z/]*tst_" "-o fuzz/replay_" quillon_faults; do
   ! grep -q "$test_program" "$scratch/all" || fail "a plain build builds the test program $test_program"
   ! grep -q "$test_program" "$scratch/install" || fail "installing builds the test program $test_program"
 done
 ninja -C "$scratch/build" -t commands all_tests >"$scratch/tests"
-grep -q "core_tests" "$scratch/tests" || fail "all_tests does not build the tests"
+grep -q -- "-o tests/[a-z/]*tst_" "$scratch/tests" || fail "all_tests does not build the tests"
 echo "a plain build makes the programs and manual pages and no test program"

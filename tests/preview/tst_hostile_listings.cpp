@@ -5,7 +5,6 @@
 #include "convert/geometry.h"
 #include "preview/listing_reader.h"
 #include "support/dot_canvas.h"
-#include "support/test_main.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -23,19 +22,11 @@ namespace {
 constexpr RgbValue Green = Rgb(0, 128, 0);
 constexpr RgbValue Black = Rgb(0, 0, 0);
 
-ScanState Counted()
-{
-    ScanState state;
-    state.InfoHeader.biWidth = 122;
-    state.InfoHeader.biHeight = 32;
-    CountPagesAndBlocks(state);
-    return state;
-}
 
 struct Shown {
     DotCanvas canvas;
     DrawPosition position;
-    ScanState state = Counted();
+    ScanState state = DisplayScanState();
     qint64 milliseconds = 0;
 };
 
@@ -200,5 +191,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(HostileListingsTest);
+QTEST_GUILESS_MAIN(HostileListingsTest)
 #include "tst_hostile_listings.moc"

@@ -5,7 +5,6 @@
 #include "preview/listing_reader.h"
 #include "support/bmp_maker.h"
 #include "support/dot_canvas.h"
-#include "support/test_main.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -350,5 +349,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(ListingReaderTest);
+QTEST_GUILESS_MAIN(ListingReaderTest)
 #include "tst_listing_reader.moc"

@@ -1,7 +1,6 @@
 // Fonts and the text renderer in process: the built-in font's glyphs by their
 // shapes' rules, a BDF font's dots where the format puts them, text decoding,
 // alignment and kerning.
-#include "support/test_main.h"
 #include "text/font.h"
 #include "text/glyph_table.h"
 
@@ -392,5 +391,5 @@ private slots:
     }
 };
 
-QUILLON_TEST(FontsTest);
+QTEST_GUILESS_MAIN(FontsTest)
 #include "tst_fonts.moc"
