@@ -35,6 +35,12 @@ if(TARGET quillon)
 endif()
 if(TARGET quillon-cli)
   install(TARGETS quillon-cli EXPORT QuillonTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The core as a C library, Quillon::quillon (include/quillon/quillon.h).
+  # A build that links the picture codecs in has no package of them to name.
+  if(NOT QUILLON_LINKED_CODECS)
+    install(TARGETS quillon_library EXPORT QuillonTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+            PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quillon)
+  endif()
   install(FILES data/quillon-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
           RENAME quillon-cli)
   quillon_compress(docs/quillon-cli.1 quillon-cli.1)

@@ -7,47 +7,12 @@
 #include "text/glyph_table.h"
 #include "text/table_writer.h"
 
-#include <charconv>
-
 namespace quillon::cli {
 
 namespace {
 
 // The formats a glyph table is written in.
 const std::vector<std::string> TableFormats = {"c", "a51", "as31", "sdas", "bin"};
-
-std::optional<unsigned> Code(std::string_view word)
-{
-    unsigned value = 0;
-    const bool hex = word.starts_with("0x") || word.starts_with("0X");
-    if (hex)
-        word.remove_prefix(2);
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value, hex ? 16 : 10);
-    if (word.empty() || error != std::errc() || end != word.data() + word.size() || value > 0xFFFF)
-        return std::nullopt;
-    return value;
-}
-
-// "32-126,0xB0": codes and ranges of codes, each 0 to 0xFFFF.
-std::optional<std::set<char32_t>> Codes(std::string_view list)
-{
-    std::set<char32_t> codes;
-    while (!list.empty()) {
-        const std::size_t comma = std::min(list.find(','), list.size());
-        const std::string_view item = list.substr(0, comma);
-        const std::size_t dash = item.find('-', 1);
-        const auto low = Code(item.substr(0, dash));
-        const auto high = dash == std::string_view::npos ? low : Code(item.substr(dash + 1));
-        if (!low || !high || *low > *high)
-            return std::nullopt;
-        for (unsigned code = *low; code <= *high; ++code)
-            codes.insert(code);
-        list.remove_prefix(std::min(comma + 1, list.size()));
-    }
-    if (codes.empty())
-        return std::nullopt;
-    return codes;
-}
 
 // The C name of the table: the font's file name and the size asked for.
 std::string DefaultLabel(const std::string& file, std::optional<int> size)
@@ -119,17 +84,19 @@ void Font::Check()
     if (formatName_.empty()) {
         const Format* chosen = output_ == "-" ? nullptr : FormatChosenBy(PathText(PathFromText(output_).filename()));
         if (!chosen || std::find(TableFormats.begin(), TableFormats.end(), chosen->name) == TableFormats.end())
-            throw CLI::ValidationError("--format", "is needed: the output's name chooses none of c, a51, as31, "
-                                                   "sdas and bin");
+            throw CLI::ValidationError("--format",
+                                       "is needed: the output's name chooses none of c, a51, as31, "
+                                       "sdas and bin");
         formatName_ = chosen->name;
     }
-    const auto codes = Codes(chars_);
+    const auto codes = text::CodesOf(chars_);
     if (!codes)
         throw CLI::ValidationError("--chars", chars_ + " is no list of codes like 32-126,0xB0 (each 0 to 0xFFFF)");
     codes_ = *codes;
     if (!label_.empty() && !IsValidLabel(label_))
-        throw CLI::ValidationError("--label", label_ + " is no label: letters, digits and _, not first a digit, at "
-                                                       "most 31, no keyword or register name");
+        throw CLI::ValidationError("--label", label_ +
+                                                  " is no label: letters, digits and _, not first a digit, at "
+                                                  "most 31, no keyword or register name");
 }
 
 ExitCode Font::Run()

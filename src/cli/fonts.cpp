@@ -2,6 +2,7 @@
 
 #include "cli/messages.h"
 #include "files/input_file.h"
+#include "text/glyph_table.h"
 
 namespace quillon::cli {
 
@@ -66,9 +67,8 @@ std::optional<LoadedFont> LoadFont(const std::string& argument, std::optional<in
 
 void NameMissing(const LoadedFont& loaded)
 {
-    const std::string drawn = loaded.font.hasDefault ? "; its default glyph is drawn instead" : "; it is left out";
     for (const char32_t code : loaded.font.missing)
-        ProblemAt(loaded.name, "has no glyph for " + text::CharacterName(code) + drawn);
+        ProblemAt(loaded.name, text::MissingNote(loaded.font, code));
 }
 
 }  // namespace quillon::cli

@@ -21,21 +21,6 @@ text::Align AlignOf(const std::string& word)
     return text::Align::None;
 }
 
-// "the right and bottom edges"
-std::string EdgesCut(const text::Drawn& drawn)
-{
-    std::vector<std::string> edges;
-    for (const auto& [cut, edge] : {std::pair{drawn.left, "left"}, std::pair{drawn.right, "right"},
-                                    std::pair{drawn.top, "top"}, std::pair{drawn.bottom, "bottom"}}) {
-        if (cut)
-            edges.emplace_back(edge);
-    }
-    std::string words = "the display's ";
-    for (std::size_t k = 0; k < edges.size(); ++k)
-        words += (k == 0 ? "" : k + 1 == edges.size() ? " and " : ", ") + edges[k];
-    return words + (edges.size() == 1 ? " edge" : " edges");
-}
-
 class Text final : public Command {
 public:
     CLI::App* Add(CLI::App& app) override;
@@ -76,8 +61,12 @@ CLI::App* Text::Add(CLI::App& app)
         "lacks is named on stderr and drawn as its default glyph, or left out.");
     command->add_option("--font", font_, "A font file, or a font's name (default: built-in)")->type_name("FONT");
     command->add_option("--size", size_, "Pixel size of a scalable font")->type_name("PX");
-    command->add_option("--x", x_, "Column of the pen's origin (default 0)")->type_name("X")->check(CLI::Range(-9999, 9999));
-    command->add_option("--y", y_, "Row of the first line's top (default 0)")->type_name("Y")->check(CLI::Range(-9999, 9999));
+    command->add_option("--x", x_, "Column of the pen's origin (default 0)")
+        ->type_name("X")
+        ->check(CLI::Range(-9999, 9999));
+    command->add_option("--y", y_, "Row of the first line's top (default 0)")
+        ->type_name("Y")
+        ->check(CLI::Range(-9999, 9999));
     command->add_option("--align", align_, "Place each line: left, center or right")
         ->type_name("WHERE")
         ->check(CLI::IsMember({"left", "center", "right"}));
@@ -142,9 +131,8 @@ ExitCode Text::Run()
         return BadFile;
     const text::Placement placement{x_, y_, AlignOf(align_), AlignOf(valign_), lineSpacing_};
     const text::Drawn drawn = text::DrawText(*table, *codes, placement, *image);
-    if (drawn.firstCutLine > 0)
-        ProblemAt("TEXT", "is cut off at " + EdgesCut(drawn) + " (from line " + std::to_string(drawn.firstCutLine) +
-                              ")");
+    if (const std::string note = text::CutOffNote(drawn); !note.empty())
+        ProblemAt("TEXT", note);
     if (inverse_)
         image->Invert();
     const std::filesystem::path output = PathFromText(output_);

@@ -193,9 +193,10 @@ void ReadRows(std::span<const std::uint8_t> bytes, const Layout& layout, Picture
     const std::uint64_t stride = (width * static_cast<std::uint64_t>(layout.bits) + 31) / 32 * 4;
     const int bits = layout.bits;
     std::vector<std::uint8_t> pixels(width * 4);
-    for (std::int64_t row = 0; row < layout.height; ++row) {
+    // Top row first, wherever the file keeps it.
+    for (std::int64_t y = 0; y < layout.height; ++y) {
+        const std::int64_t row = layout.topDown ? y : layout.height - 1 - y;
         const std::uint8_t* in = bytes.data() + layout.pixelsAt + row * stride;
-        const std::int64_t y = layout.topDown ? row : layout.height - 1 - row;
         std::uint8_t* out = pixels.data();
         for (std::uint64_t x = 0; x < width; ++x, out += 4) {
             if (bits <= 8) {

@@ -27,9 +27,10 @@ struct PictureImage {
     }
 };
 
-// Where a decoder puts a picture: its size first, then every row once, in any
-// order, each `width` pixels of red, green, blue and alpha. Start may refuse
-// the size; the decoder then stops with that failure.
+// Where a decoder puts a picture: its size first, then every row once, top to
+// bottom, each `width` pixels of red, green, blue and alpha (so a picture held
+// whole and handed on again gives a sink the very same calls). Start may
+// refuse the size; the decoder then stops with that failure.
 class PictureSink {
 public:
     virtual ~PictureSink() = default;

@@ -1,5 +1,7 @@
 #include "text/glyph_table.h"
 
+#include <charconv>
+
 #include <algorithm>
 #include <climits>
 
@@ -290,31 +292,94 @@ Drawn DrawText(const GlyphTable& table, std::u32string_view codes, const Placeme
     // A pitch of 0 would mean the font's own; one dot is the least there is.
     const int pitch = std::max(1, table.lineHeight + placement.lineSpacing);
     const Box whole = BoxOf(table, codes, pitch);
-    const int y = whole.Empty() ? placement.y : Place(placement.vertical, placement.y, whole.top, whole.bottom, DisplayHeight);
+    const int y =
+        whole.Empty() ? placement.y : Place(placement.vertical, placement.y, whole.top, whole.bottom, DisplayHeight);
     Drawn drawn;
     int number = 1;
     for (std::size_t start = 0; start <= codes.size(); ++number) {
         const std::size_t end = std::min(codes.find(NewLine, start), codes.size());
         const std::u32string_view line = codes.substr(start, end - start);
         const Box box = BoxOf(table, line, pitch);
-        const int x = box.Empty() ? placement.x : Place(placement.horizontal, placement.x, box.left, box.right, DisplayWidth);
+        const int x =
+            box.Empty() ? placement.x : Place(placement.horizontal, placement.x, box.left, box.right, DisplayWidth);
         bool cut = false;
-        Trace(table, line, x, y + (number - 1) * pitch, [&](int dotX, int dotY) {
-            if (dotX >= 0 && dotX < DisplayWidth && dotY >= 0 && dotY < DisplayHeight) {
-                image.SetDot(dotX, dotY, true);
-                return;
-            }
-            cut = true;
-            drawn.left = drawn.left || dotX < 0;
-            drawn.right = drawn.right || dotX >= DisplayWidth;
-            drawn.top = drawn.top || dotY < 0;
-            drawn.bottom = drawn.bottom || dotY >= DisplayHeight;
-        }, PenStop, pitch);
+        Trace(
+            table, line, x, y + (number - 1) * pitch,
+            [&](int dotX, int dotY) {
+                if (dotX >= 0 && dotX < DisplayWidth && dotY >= 0 && dotY < DisplayHeight) {
+                    image.SetDot(dotX, dotY, true);
+                    return;
+                }
+                cut = true;
+                drawn.left = drawn.left || dotX < 0;
+                drawn.right = drawn.right || dotX >= DisplayWidth;
+                drawn.top = drawn.top || dotY < 0;
+                drawn.bottom = drawn.bottom || dotY >= DisplayHeight;
+            },
+            PenStop, pitch);
         if (cut && drawn.firstCutLine == 0)
             drawn.firstCutLine = number;
         start = end + 1;
     }
     return drawn;
+}
+
+std::string CutOffNote(const Drawn& drawn)
+{
+    if (drawn.firstCutLine == 0)
+        return {};
+    std::vector<std::string> edges;
+    for (const auto& [cut, edge] : {std::pair{drawn.left, "left"}, std::pair{drawn.right, "right"},
+                                    std::pair{drawn.top, "top"}, std::pair{drawn.bottom, "bottom"}}) {
+        if (cut)
+            edges.emplace_back(edge);
+    }
+    std::string words = "is cut off at the display's ";
+    for (std::size_t k = 0; k < edges.size(); ++k)
+        words += (k == 0 ? "" : k + 1 == edges.size() ? " and " : ", ") + edges[k];
+    return words + (edges.size() == 1 ? " edge" : " edges") + " (from line " + std::to_string(drawn.firstCutLine) + ")";
+}
+
+std::string MissingNote(const Font& font, char32_t code)
+{
+    return "has no glyph for " + CharacterName(code) +
+           (font.hasDefault ? "; its default glyph is drawn instead" : "; it is left out");
+}
+
+namespace {
+
+std::optional<unsigned> Code(std::string_view word)
+{
+    unsigned value = 0;
+    const bool hex = word.starts_with("0x") || word.starts_with("0X");
+    if (hex)
+        word.remove_prefix(2);
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value, hex ? 16 : 10);
+    if (word.empty() || error != std::errc() || end != word.data() + word.size() || value > 0xFFFF)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<std::set<char32_t>> CodesOf(std::string_view list)
+{
+    std::set<char32_t> codes;
+    while (!list.empty()) {
+        const std::size_t comma = std::min(list.find(','), list.size());
+        const std::string_view item = list.substr(0, comma);
+        const std::size_t dash = item.find('-', 1);
+        const auto low = Code(item.substr(0, dash));
+        const auto high = dash == std::string_view::npos ? low : Code(item.substr(dash + 1));
+        if (!low || !high || *low > *high)
+            return std::nullopt;
+        for (unsigned code = *low; code <= *high; ++code)
+            codes.insert(code);
+        list.remove_prefix(std::min(comma + 1, list.size()));
+    }
+    if (codes.empty())
+        return std::nullopt;
+    return codes;
 }
 
 }  // namespace quillon::text

@@ -28,14 +28,15 @@
 // PenStop (nothing there reaches the display).
 #pragma once
 
-#include "common/result.h"
 #include "common/display.h"
+#include "common/result.h"
 #include "text/font.h"
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -111,5 +112,16 @@ struct Drawn {
 // aligned, its lit dots at the display's edge or middle; the lines at y, or
 // their lit dots together at the top, middle or bottom.
 Drawn DrawText(const GlyphTable& table, std::u32string_view codes, const Placement& placement, DisplayImage& image);
+
+// What is said of text drawn, after the place it is said of: "is cut off at
+// the display's right edge (from line 2)", or nothing when nothing is cut.
+std::string CutOffNote(const Drawn& drawn);
+// What is said of a character a font lacks: "has no glyph for U+20AC '€'; it
+// is left out".
+std::string MissingNote(const Font& font, char32_t code);
+
+// "32-126,0xB0": codes and ranges of codes, each 0 to 0xFFFF; nothing when
+// the list is not one.
+std::optional<std::set<char32_t>> CodesOf(std::string_view list);
 
 }  // namespace quillon::text
