@@ -1,10 +1,11 @@
-# Bash completion for quillon-cli: its commands, their options, the formats
-# and the choices of the picture options, and file names where a file goes.
+# Bash completion for quillon-cli. Everything it offers comes from the tool
+# itself, so it cannot go out of date: the commands from `quillon-cli --help`,
+# a command's options and each option's choices ("--fit HOW:{contain,...}")
+# from `quillon-cli COMMAND --help`; file names where a file goes.
 _quillon_cli()
 {
     local current=${COMP_WORDS[COMP_CWORD]} previous=${COMP_WORDS[COMP_CWORD-1]}
-    local command="" word prefix=""
-    local picture_options="--fit --background --dither --threshold --rotate --flip --frame"
+    local program=${COMP_WORDS[0]} command="" word prefix="" help commands
     # --format=VALUE: bash makes "=" a word of its own, unless COMP_WORDBREAKS
     # lacks it; then the option and the value come as one word.
     if [[ $previous == = && $COMP_CWORD -ge 2 ]]; then
@@ -14,92 +15,57 @@ _quillon_cli()
         prefix=$previous=
         current=${current#*=}
     fi
+    commands=$("$program" --help 2>/dev/null | sed -n '/^Subcommands:/,/^$/s/^  \([a-z]*\) .*/\1/p' | tr '\n' ' ')
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
-        case $word in
-            convert | preview | text | font) command=$word; break ;;
-        esac
+        if [[ " $commands " == *" $word "* ]]; then
+            command=$word
+            break
+        fi
     done
+    if [ -z "$command" ]; then
+        if [[ $current == -* ]]; then
+            COMPREPLY=($(compgen -W "--help --version" -- "$current"))
+        else
+            COMPREPLY=($(compgen -W "$commands" -- "$current"))
+        fi
+        return
+    fi
+    help=$("$program" "$command" --help 2>/dev/null)
 
-    case $previous in
-        -f | --format)
-            if [ "$command" = font ]; then
-                COMPREPLY=($(compgen -P "$prefix" -W "c a51 as31 sdas bin" -- "$current"))
-            else
-                COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
-            fi
-            return ;;
-        --label | --size | --x | --y | --chars | --threshold | --frame | --scale)
-            COMPREPLY=()
-            return ;;
-        --align)
-            COMPREPLY=($(compgen -P "$prefix" -W "left center right" -- "$current"))
-            return ;;
-        --valign)
-            COMPREPLY=($(compgen -P "$prefix" -W "top middle bottom" -- "$current"))
-            return ;;
-        --font)
-            compopt -o filenames 2>/dev/null || true
-            COMPREPLY=()
-            local name
-            while IFS= read -r name; do
-                case $name in
-                    *.bdf | *.pcf | *.pcf.gz | *.ttf | *.otf | *.BDF | *.PCF | *.PCF.gz | *.TTF | *.OTF)
-                        COMPREPLY+=("$prefix$name") ;;
-                    *) if [ -d "$name" ]; then COMPREPLY+=("$prefix$name"); fi ;;
-                esac
-            done < <(compgen -f -- "$current")
-            return ;;
-        --fit)
-            COMPREPLY=($(compgen -P "$prefix" -W "contain cover stretch none" -- "$current"))
-            return ;;
-        --background)
-            COMPREPLY=($(compgen -P "$prefix" -W "white black" -- "$current"))
-            return ;;
-        --dither)
-            COMPREPLY=($(compgen -P "$prefix" -W "none floyd-steinberg atkinson bayer" -- "$current"))
-            return ;;
-        --rotate)
-            COMPREPLY=($(compgen -P "$prefix" -W "0 90 180 270" -- "$current"))
-            return ;;
-        --flip)
-            COMPREPLY=($(compgen -P "$prefix" -W "h v" -- "$current"))
-            return ;;
-        -o | --output | --png)
-            compopt -o filenames 2>/dev/null || true
-            COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
-            return ;;
-    esac
-
-    case $command in
-        "")
-            if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--help --version" -- "$current"))
-            else
-                COMPREPLY=($(compgen -W "convert preview text font" -- "$current"))
-            fi ;;
-        convert)
-            if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--format --label --inverse --check --output --quiet $picture_options --help --" \
-                    -- "$current"))
-            else
-                compopt -o filenames 2>/dev/null || true
-                COMPREPLY=($(compgen -f -- "$current"))
-            fi ;;
-        text)
-            if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--font --size --x --y --align --valign --inverse --format --output --help" -- "$current"))
-            else
-                COMPREPLY=()  # the text itself
-            fi ;;
-        font)
-            COMPREPLY=($(compgen -W "--font --size --chars --format --output --label --help" -- "$current")) ;;
-        preview)
-            if [[ $current == -* ]]; then
-                COMPREPLY=($(compgen -W "--inverse --png --scale $picture_options --help" -- "$current"))
-            else
-                compopt -o filenames 2>/dev/null || true
-                COMPREPLY=($(compgen -f -- "$current"))
-            fi ;;
-    esac
+    # The value of an option: its choices, a file, or nothing to offer.
+    local line type choices
+    if [[ $previous == -* ]]; then
+        # "  -f,--format FORMAT:{listing,...}": the option's names, then its
+        # type in capitals; a flag's next word is its description's.
+        line=$(awk -v option="$previous" '/^  -/ { n = split($1, names, ","); for (k = 1; k <= n; ++k)
+                   if (names[k] == option) { print ($2 ~ /^[A-Z0-9.]+(:[{].*[}])?$/ ? $2 : "-"); exit } }' <<<"$help")
+        if [ -n "$line" ]; then
+            type=${line#-}
+            case $type in
+                "") ;;  # a flag: the word after it is another
+                *:\{*\})
+                    choices=${type#*\{}
+                    choices=${choices%\}}
+                    COMPREPLY=($(compgen -P "$prefix" -W "${choices//,/ }" -- "$current"))
+                    return ;;
+                FILE | FONT | PICTURE)
+                    compopt -o filenames 2>/dev/null || true
+                    COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
+                    return ;;
+                *)
+                    COMPREPLY=()
+                    return ;;
+            esac
+        fi
+    fi
+    if [[ $current == -* ]]; then
+        COMPREPLY=($(compgen -W "$(grep -oE -- '^  (-[a-z],)?--[a-z-]+' <<<"$help" | sed 's/.*,//; s/^ *//') --" \
+            -- "$current"))
+    elif grep -qE '^  (INPUT|FILE) ' <<<"$help"; then
+        compopt -o filenames 2>/dev/null || true
+        COMPREPLY=($(compgen -f -- "$current"))
+    else
+        COMPREPLY=()  # the text itself, or nothing
+    fi
 }
 complete -F _quillon_cli quillon-cli

@@ -100,7 +100,7 @@ CLI::App* Convert::Add(CLI::App& app)
     CLI::App* command = app.add_subcommand("convert", "Write each picture or table in a format; print the paths");
     AddFormatOption(*command, formatName_);
     command->add_option("--label", label_, "Label before the data; in C the array's name")->type_name("NAME");
-    command->add_flag("--inverse", inverse_, "Light a 1-bit BMP's second colour, a picture's light pixels");
+    command->add_flag("--inverse", inverse_, "Light an exact BMP's second colour, or light pixels");
     command->add_flag("--check", check_, "Write nothing; name missing or stale files");
     outputOption_ = command->add_option("-o,--output", output_, "Write the one input's file there; - is stdout");
     outputOption_->type_name("FILE");

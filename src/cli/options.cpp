@@ -53,9 +53,9 @@ void AddPictureOptions(CLI::App& command, PictureWords& words)
         ->type_name("0..255")
         ->check(CLI::Range(0, 255).description(""))
         ->group(group);
-    command.add_option("--rotate", words.rotate, "Turn it clockwise first: 0, 90, 180, 270")
+    command.add_option("--rotate", words.rotate, "Turn it clockwise first")
         ->type_name("DEGREES")
-        ->check(CLI::IsMember(std::vector<int>(Rotations.begin(), Rotations.end())).description(""))
+        ->check(CLI::IsMember(std::vector<int>(Rotations.begin(), Rotations.end())))
         ->group(group);
     choice("--flip", words.flip, Words(FlipNames, false), "Then mirror it: h left-right, v top-bottom", "WAY");
     command.add_option("--frame", words.frame, "The frame of an animated GIF, from 0")

@@ -108,7 +108,7 @@ CLI::App* Preview::Add(CLI::App& app)
         "converted, as convert does it, with the same options. A file that is\n"
         "neither is refused.");
     command->add_option("FILE", file_, "A listing, a table in another format, or a picture")->required();
-    command->add_flag("--inverse", inverse_, "Light a 1-bit BMP's second colour, a picture's light pixels");
+    command->add_flag("--inverse", inverse_, "Light an exact BMP's second colour, or light pixels");
     pngOption_ = command->add_option("--png", png_, "Write the dots there as a PNG picture (- is stdout)");
     pngOption_->type_name("FILE");
     command->add_option("--scale", scale_, "Pixels a dot in the PNG, each way (default 4)")

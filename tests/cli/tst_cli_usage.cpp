@@ -69,6 +69,25 @@ private slots:
         QCOMPARE(FolderEntries(pictures.folder.path()), QStringList({"p.bmp", "q.bmp"}));
     }
 
+    // Every help, the commands' too (as --help lists them), fits 80 columns.
+    void helpFitsEightyColumns()
+    {
+        const CliRun top = RunCli({"--help"});
+        QStringList commands{""};
+        bool listed = false;
+        for (const QByteArray& line : top.OutLines()) {
+            listed = line == "Subcommands:" || (listed && !line.isEmpty());
+            if (listed && line.startsWith("  "))
+                commands << QString::fromLatin1(line.trimmed().split(' ').first());
+        }
+        QVERIFY2(commands.size() > 4, top.out.constData());
+        for (const QString& command : commands) {
+            const CliRun run = RunCli(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});
+            for (const QByteArray& line : run.OutLines())
+                QVERIFY2(line.size() <= 80, qPrintable(command + " --help: " + line));
+        }
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
