@@ -3,6 +3,7 @@
 // (drive letters, forward slashes, UNC shares, a drive's root, names beyond
 // the ANSI code page), and an earlier listing kept when a write fails.
 #include "cli/cli_run.h"
+#include "formats/formats.h"
 #include "support/bmp_maker.h"
 #include "support/magick.h"
 
@@ -185,8 +186,10 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QStringList>("names");
         const QStringList all = Pictures + drawn_;
-        for (const char* format : {"listing", "a51", "as31", "sdas", "c", "bin", "bmp"})
-            QTest::newRow(format) << QStringList{"--format", format} << all;
+        for (const Format& each : Formats()) {
+            const QString format = QString::fromLatin1(each.name);
+            QTest::newRow(qPrintable(format)) << QStringList{"--format", format} << all;
+        }
         QTest::newRow("listing, Inverse") << QStringList{"--inverse"} << all;
         QTest::newRow("a51 with a label") << QStringList{"-f", "a51", "--label", "Logo_1"} << all;
         for (const char* dither : {"floyd-steinberg", "atkinson", "bayer"})
