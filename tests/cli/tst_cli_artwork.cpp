@@ -60,13 +60,14 @@ QByteArray Chunk(const QByteArray& type, const QByteArray& data)
     return Be32(quint32(data.size())) + type + data + Be32(Crc(type + data));
 }
 
-// A 1-bit grey PNG of zeros, `side` x `side`: 20000 makes 50 MB of rows in
-// about 50 KB.
-QByteArray ZeroPng(quint32 side)
+// A PNG of zeros: 1-bit grey, `width` x `height` (20000 x 20000 makes 50 MB
+// of rows in about 50 KB), or 8-bit RGB, black, as a photo is stored.
+QByteArray ZeroPng(quint32 width, quint32 height, bool rgb = false)
 {
-    const QByteArray header = Be32(side) + Be32(side) + QByteArray("\x01\x00\x00\x00\x00", 5);
-    const QByteArray rows(static_cast<qsizetype>(side) * (1 + (side + 7) / 8), '\0');
-    return "\x89PNG\r\n\x1a\n" + Chunk("IHDR", header) + Chunk("IDAT", qCompress(rows, 9).mid(4)) + Chunk("IEND", {});
+    const QByteArray header =
+        Be32(width) + Be32(height) + (rgb ? QByteArray("\x08\x02\x00\x00\x00", 5) : QByteArray("\x01\x00\x00\x00\x00", 5));
+    const QByteArray rows(static_cast<qsizetype>(height) * (1 + (rgb ? width * 3 : (width + 7) / 8)), '\0');
+    return "\x89PNG\r\n\x1a\n" + Chunk("IHDR", header) + Chunk("IDAT", qCompress(rows, 1).mid(4)) + Chunk("IEND", {});
 }
 
 }  // namespace
@@ -114,18 +115,83 @@ private slots:
     }
 
     // An exact 1-bit BMP keeps the window's rule (colour-table entry 0 lit,
-    // white here), whatever the options for other pictures say.
+    // white here, as ImageMagick writes it), whatever the options for other
+    // pictures say; that the lighter colour is lit is said once, unless
+    // --quiet, or --inverse chose the other.
+    void exactBmpKeepsTheWindowsRule_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("inverse");
+        QTest::addColumn<bool>("said");
+        QTest::newRow("as the window") << QStringList{"--dither", "bayer", "--rotate", "90"} << false << true;
+        QTest::newRow("--quiet") << QStringList{"--quiet"} << false << false;
+        QTest::newRow("--inverse") << QStringList{"--inverse"} << true << false;
+    }
     void exactBmpKeepsTheWindowsRule()
     {
+        QFETCH(QStringList, options);
+        QFETCH(bool, inverse);
+        QFETCH(bool, said);
         QTemporaryDir folder;
         BmpRecipe recipe;
         recipe.colours = {RGBQUAD{255, 255, 255, 0}, RGBQUAD{0, 0, 0, 0}};
         recipe.index = [](int x, int y) { return Figure(x, y) ? 0 : 1; };
         QVERIFY(WriteFile(folder.filePath("w.bmp"), MakeBmp(recipe)));
-        const CliRun run =
-            RunCli({"convert", "-o", "-", "--dither", "bayer", "--rotate", "90", folder.filePath("w.bmp")});
+        const CliRun run = RunCli(QStringList{"convert", "-o", "-", folder.filePath("w.bmp")} + options);
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, ExpectedListing(Figure));
+        QCOMPARE(run.out, ExpectedListing([&](int x, int y) { return Figure(x, y) != inverse; }));
+        const QByteArrayList notice{"quillon-cli: " + QFile::encodeName(folder.filePath("w.bmp")) +
+                                    ": its first colour, white (#FFFFFF), is lit, as the window lights it; --inverse "
+                                    "lights its second, black (#000000), instead"};
+        QCOMPARE(run.ErrLines(), said ? notice : QByteArrayList());
+    }
+
+    // Thin dark strokes on a transparent background survive the threshold as
+    // they do in an image editor: text drawn by ImageMagick keeps as many lit
+    // dots, within a tenth, as ImageMagick's own flatten, box filter and 50 %
+    // threshold give (mixed in linear light, it kept 52 of 84).
+    void thinStrokes()
+    {
+        QUILLON_SKIP_ON_WINDOWS("CliWindowsTest compares its pictures' tables with the Linux build's");
+        QTemporaryDir folder;
+        const QString logo = folder.filePath("logo.png");
+        QVERIFY(!Convert({"-size", "300x120", "xc:none", "-font", "DejaVu-Sans", "-pointsize", "40", "-fill", "black",
+                          "-gravity", "center", "-annotate", "+0+0", "Quillon", logo})
+                     .isNull());
+        const QByteArray theirs = Convert({logo, "-background", "white", "-flatten", "-filter", "box", "-resize",
+                                           "122x32", "-threshold", "50%", "-compress", "none", "pbm:-"});
+        const int expected = int(theirs.mid(theirs.indexOf('\n', 3) + 1).count('1'));
+        const CliRun run = RunCli({"preview", logo});
+        QCOMPARE(run.exitCode, 0);
+        const int lit = int(run.out.count('#'));
+        QVERIFY2(expected > 60 && std::abs(lit - expected) * 10 <= expected,
+                 qPrintable(QStringLiteral("%1 lit dots, ImageMagick %2").arg(lit).arg(expected)));
+    }
+
+    // Pictures too large to hold whole are taken row by row in the same
+    // 64 MiB: a phone's 4032 x 3024 photo, and 8000 x 6250.
+    void largePictures_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("4032 x 3024") << 4032 << 3024;
+        QTest::newRow("8000 x 6250") << 8000 << 6250;
+    }
+    void largePictures()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QTemporaryDir folder;
+        QVERIFY(WriteFile(folder.filePath("big.png"), ZeroPng(width, height, true)));
+        CliCall call{{"convert", "--fit", "stretch", "-f", "bin", "-o", "-", "big.png"}, folder.path()};
+#if !defined(__SANITIZE_ADDRESS__)
+        if (!OnWindows())
+            call.addressSpace = rlim_t{64} << 20;
+#endif
+        const CliRun run = RunCli(call);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray(488, '\xFF'));  // black: every dot lit
     }
 
     // The options reach the conversion: a flat grey 100 and a transparent picture.
@@ -199,7 +265,7 @@ private slots:
         badCrc[png.indexOf("IDAT") + 20] = char(badCrc[png.indexOf("IDAT") + 20] ^ 0x55);
         QTest::newRow("PNG cut in half") << png.left(png.size() / 2);
         QTest::newRow("PNG with a bad CRC") << badCrc;
-        QTest::newRow("20000 x 20000 of zeros") << ZeroPng(20000);
+        QTest::newRow("20000 x 20000 of zeros") << ZeroPng(20000, 20000);
         QTest::newRow("GIF header alone") << QByteArray("GIF89a\x10\x00\x10\x00", 10);
         QTest::newRow("JPEG start alone") << QByteArray("\xFF\xD8\xFF\xE0", 4);
     }

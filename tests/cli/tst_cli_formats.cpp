@@ -2,6 +2,7 @@
 // from a picture under its own default name, read back by convert and preview,
 // checked, labelled, and never written over an input.
 #include "cli/cli_run.h"
+#include "engine/identify.h"
 #include "formats/formats.h"
 #include "support/bmp_maker.h"
 
@@ -56,6 +57,46 @@ private slots:
         for (const QString& format : AllFormats)
             QTest::newRow(qPrintable(format)) << format;
     }
+    // Without --format the output's name chooses it; --format always wins.
+    void formatFromTheOutputsName_data()
+    {
+        QTest::addColumn<QStringList>("arguments");  // then the output's name
+        QTest::addColumn<QString>("told");           // what the file written is told as
+        const QStringList convert{"convert", "logo.bmp", "-o"};
+        const QStringList text{"text", "Hi", "-o"};
+        for (const auto& [name, told] : {std::pair{"out.h", "c"}, {"OUT.C", "c"}, {"out.a51", "a51"},
+                                         {"out.bin", "bin"}, {"out.bmp", "BMP"}, {"out.txt", "listing"},
+                                         {"out.asm", "listing"}, {"out.inc", "listing"}}) {
+            QTest::addRow("convert -o %s", name) << convert + QStringList{name} << told;
+            QTest::addRow("text -o %s", name) << text + QStringList{name} << told;
+        }
+        QTest::newRow("--format wins") << QStringList{"convert", "logo.bmp", "-f", "bin", "-o", "out.h"} << "bin";
+    }
+    void formatFromTheOutputsName()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, told);
+        const Logo logo;
+        const CliRun run = logo.Run(arguments);
+        QCOMPARE(run.exitCode, 0);
+        const std::string written = FileBytes(logo.Path(arguments.last())).toStdString();
+        const Identity identity = Identify(written);
+        QCOMPARE(QString::fromLatin1(identity.picture ? identity.picture->name : identity.table->name), told);
+    }
+
+    // font writes only glyph tables: an output's name that chooses none of
+    // their formats needs --format.
+    void fontFormatFromTheOutputsName()
+    {
+        const Logo logo;
+        const QStringList font{"font", "--font", QString::fromLatin1(QUILLON_SOURCE_DIR "/fuzz/corpus/bdf_reader/ascii.bdf")};
+        QCOMPARE(logo.Run(font + QStringList{"-o", "font.h"}).exitCode, 0);
+        QVERIFY(FileBytes(logo.Path("font.h")).contains("const unsigned char"));
+        const CliRun txt = logo.Run(font + QStringList{"-o", "font.txt"});
+        QCOMPARE(txt.exitCode, 64);
+        QVERIFY2(txt.err.startsWith("quillon-cli: --format: is needed"), txt.err.constData());
+    }
+
     void everyFormatRoundTrips()
     {
         QFETCH(QString, format);

@@ -140,6 +140,20 @@ private slots:
         CompareRows(run.OutLines(), RowsOf([](int, int) { return true; }, columns));
     }
 
+    // --png - writes the picture to standard output, the same bytes as to a file.
+    void pngToStandardOutput()
+    {
+        QTemporaryDir folder;
+        const QString table = folder.filePath("lcd_x.txt");
+        QVERIFY(WriteFile(table, ExpectedListing([](int x, int y) { return (x + y) % 3 == 0; })));
+        QCOMPARE(RunCli({"preview", "--png", folder.filePath("x.png"), table}).exitCode, 0);
+        const CliRun run = RunCli({"preview", "--png", "-", table});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, FileBytes(folder.filePath("x.png")));
+        QVERIFY(run.out.startsWith("\x89PNG"));
+        QVERIFY(!QFile::exists(folder.filePath("-")));
+    }
+
     // A file that is neither a table nor a picture: one line, exit 2, no dots.
     void neitherTableNorPicture_data()
     {

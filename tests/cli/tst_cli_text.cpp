@@ -2,6 +2,7 @@
 // missing characters named once, glyph tables' numbers against the fonts'
 // own, and bad fonts, sizes and texts refused with one line and no file.
 #include "cli/cli_run.h"
+#include "support/bmp_maker.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,61 @@ QByteArrayList Previewed(const QString& file)
 class CliTextTest : public QObject {
     Q_OBJECT
 private slots:
+    // Fonts by name, through fontconfig: the same dots as the file it names,
+    // which --verbose says; a name no font has is refused in one line.
+    void fontsByName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("file");  // the font the name must find; empty: none
+        QTest::newRow("family") << "DejaVu Sans" << DejaVu;
+        QTest::newRow("family and style") << "DejaVu Sans:bold" << DejaVu.chopped(4) + "-Bold.ttf";
+        QTest::newRow("no such family") << "Quillon No Such Font" << "";
+    }
+    void fontsByName()
+    {
+        REQUIRE_FONTS();
+        QFETCH(QString, name);
+        QFETCH(QString, file);
+        QTemporaryDir folder;
+        const CliRun byName =
+            RunCli({"text", "-v", "--font", name, "--size", "12", "-f", "bin", "-o", folder.filePath("n.bin"), "Hi"});
+        if (file.isEmpty()) {
+            QCOMPARE(byName.exitCode, 2);
+            QCOMPARE(byName.ErrLines(), QByteArrayList{"quillon-cli: " + name.toUtf8() +
+                                                       ": no installed font is called that (fc-list lists them)"});
+            QVERIFY(!QFile::exists(folder.filePath("n.bin")));
+            return;
+        }
+        QCOMPARE(byName.exitCode, 0);
+        QCOMPARE(byName.ErrLines(), QByteArrayList{"quillon-cli: " + name.toUtf8() + ": is " + file.toUtf8()});
+        const CliRun byFile =
+            RunCli({"text", "--font", file, "--size", "12", "-f", "bin", "-o", folder.filePath("f.bin"), "Hi"});
+        QCOMPARE(byFile.exitCode, 0);
+        QCOMPARE(FileBytes(folder.filePath("n.bin")), FileBytes(folder.filePath("f.bin")));
+    }
+
+    // Text drawn onto a picture's dots: the picture's dots and the text's
+    // together, with the picture options as convert takes them.
+    void onto()
+    {
+        QTemporaryDir folder;
+        const QString picture = folder.filePath("logo.bmp");
+        QVERIFY(WriteFile(picture, MakeBmp(RandomPicture(4))));
+        const QString bin = folder.filePath("b.bin");
+        QCOMPARE(RunCli({"convert", "--inverse", "-f", "bin", "-o", bin, picture}).exitCode, 0);
+        QCOMPARE(RunCli({"text", "-f", "bin", "-o", folder.filePath("t.bin"), "Menu"}).exitCode, 0);
+        const CliRun run =
+            RunCli({"text", "--onto", picture, "--inverse", "-o", folder.filePath("o.txt"), "Menu"});
+        QCOMPARE(run.exitCode, 0);
+        // --inverse turns the finished dots over: the picture's and the text's, together.
+        QByteArray expected = FileBytes(bin);
+        const QByteArray text = FileBytes(folder.filePath("t.bin"));
+        QCOMPARE(expected.size(), 488);
+        for (int k = 0; k < 488; ++k)
+            expected[k] = char(~(~expected[k] | text[k]));
+        QCOMPARE(RunCli({"convert", "-f", "bin", "-o", "-", folder.filePath("o.txt")}).out, expected);
+    }
+
     // "Hi" in the built-in font at (2, 3): H's bars and i's dot where a 5 x 7
     // H and i stand, in every format the tool writes, read back by preview.
     void textReadBack_data()
