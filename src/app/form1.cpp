@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
-#include "app/path_text.h"
 #include "app/form2.h"
+#include "app/path_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,8 +90,7 @@ QString StartFolder(const QString& programFolder, const QString& workingFolder)
     // An installed copy (cmake --install, the package) has its menu entry in
     // <prefix>/share beside <prefix>/bin; root may write to /usr/bin, but
     // nobody keeps pictures there.
-    const bool installed =
-        QFileInfo::exists(programFolder + QStringLiteral("/../share/applications/quillon.desktop"));
+    const bool installed = QFileInfo::exists(programFolder + QStringLiteral("/../share/applications/quillon.desktop"));
     return program.isDir() && program.isWritable() && !installed ? programFolder : workingFolder;
 }
 
@@ -140,6 +139,43 @@ Form1::Form1(SharedState& state, QWidget* parent)
 
 Form1::~Form1() = default;
 
+namespace {
+
+void Named(QWidget* control, const char* name, const QRect& place)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(place);
+}
+
+QLabel* Caption(QWidget* in, const char* name, const QRect& place, const QString& caption)
+{
+    auto* control = new QLabel(caption, in);
+    Named(control, name, place);
+    control->setFocusPolicy(Qt::NoFocus);
+    FitCaption(control, caption);
+    return control;
+}
+
+QFrame* Box(QWidget* in, const char* name, const QRect& place)
+{
+    auto* control = new QFrame(in);
+    Named(control, name, place);
+    control->setFrameStyle(QFrame::Box | QFrame::Sunken);  // an etched box, no caption
+    return control;
+}
+
+void Coloured(QLabel* control, QColor colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    control->setPalette(palette);
+}
+
+}  // namespace
+
+// The controls are made in the window's order of declaration: frames and what
+// they hold first, so that the command buttons, which belong to the window
+// itself, lie above them.
 void Form1::LayOut()
 {
     setObjectName(QStringLiteral("Form1"));
@@ -148,91 +184,82 @@ void Form1::LayOut()
     setFont(DialogFont());
     setPalette(WindowPalette());
     setFixedSize(466, 545);
+    LayOutPicture();
+    LayOutCommands();
+    LayOutBrowsing();
+    LayOutButtons();
+}
 
-    const auto named = [](QWidget* control, const char* name, const QRect& place) {
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(place);
-    };
-    const auto label = [&](QWidget* in, const char* name, const QRect& place, const QString& caption) {
-        auto* control = new QLabel(caption, in);
-        named(control, name, place);
-        control->setFocusPolicy(Qt::NoFocus);
-        FitCaption(control, caption);
-        return control;
-    };
-    const auto frame = [&](QWidget* in, const char* name, const QRect& place) {
-        auto* control = new QFrame(in);
-        named(control, name, place);
-        control->setFrameStyle(QFrame::Box | QFrame::Sunken);  // an etched box, no caption
-        return control;
-    };
-    const auto coloured = [](QLabel* control, QColor colour) {
-        QPalette palette = control->palette();
-        palette.setColor(QPalette::WindowText, colour);
-        control->setPalette(palette);
-    };
-
-    // Frames and what they hold first, so that the command buttons, which
-    // belong to the window itself, lie above them.
-    Frame1 = frame(this, "Frame1", FromTwips(360, 2640, 6255, 3015));
+void Form1::LayOutPicture()
+{
+    Frame1 = Box(this, "Frame1", FromTwips(360, 2640, 6255, 3015));
     PreviewPic = new QLabel(Frame1);
-    named(PreviewPic, "PreviewPic", FromTwips(1080, 600, 4335, 2055));
+    Named(PreviewPic, "PreviewPic", FromTwips(1080, 600, 4335, 2055));
     PreviewPic->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     PreviewPic->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     PreviewPic->setFocusPolicy(Qt::StrongFocus);
-    ColorValue = label(Frame1, "ColorValue", FromTwips(4080, 240, 1935, 285), {});
-    WidthValue = label(Frame1, "WidthValue", FromTwips(2640, 240, 615, 285), {});
-    HeightValue = label(Frame1, "HeightValue", FromTwips(1200, 240, 615, 285), {});
+    ColorValue = Caption(Frame1, "ColorValue", FromTwips(4080, 240, 1935, 285), {});
+    WidthValue = Caption(Frame1, "WidthValue", FromTwips(2640, 240, 615, 285), {});
+    HeightValue = Caption(Frame1, "HeightValue", FromTwips(1200, 240, 615, 285), {});
     for (QLabel* value : {ColorValue, WidthValue, HeightValue})
-        coloured(value, QColor(0, 0, 192));
-    ColorLabel = label(Frame1, "ColorLabel", FromTwips(3480, 240, 495, 255), QStringLiteral("Color :"));
-    WidthLabel = label(Frame1, "WidthLabel", FromTwips(1920, 240, 615, 255), QStringLiteral("Width :"));
-    HeightLabel = label(Frame1, "HeightLabel", FromTwips(480, 240, 615, 255), QStringLiteral("Height :"));
+        Coloured(value, QColor(0, 0, 192));
+    ColorLabel = Caption(Frame1, "ColorLabel", FromTwips(3480, 240, 495, 255), QStringLiteral("Color :"));
+    WidthLabel = Caption(Frame1, "WidthLabel", FromTwips(1920, 240, 615, 255), QStringLiteral("Width :"));
+    HeightLabel = Caption(Frame1, "HeightLabel", FromTwips(480, 240, 615, 255), QStringLiteral("Height :"));
+}
 
-    Frame2 = frame(this, "Frame2", FromTwips(360, 5640, 6255, 1935));
-    Frame3 = frame(Frame2, "Frame3", FromTwips(240, 120, 4575, 735));
+void Form1::LayOutCommands()
+{
+    Frame2 = Box(this, "Frame2", FromTwips(360, 5640, 6255, 1935));
+    Frame3 = Box(Frame2, "Frame3", FromTwips(240, 120, 4575, 735));
     NormalOption = new QRadioButton(QStringLiteral("Normal"), Frame2);
-    named(NormalOption, "NormalOption", FromTwips(480, 360, 975, 375));
+    Named(NormalOption, "NormalOption", FromTwips(480, 360, 975, 375));
     InverseOption = new QRadioButton(QStringLiteral("Inverse"), Frame2);
-    named(InverseOption, "InverseOption", FromTwips(1560, 360, 975, 375));
+    Named(InverseOption, "InverseOption", FromTwips(1560, 360, 975, 375));
     for (QRadioButton* option : {NormalOption, InverseOption}) {
         option->raise();  // above Frame3
         FitCaption(option, option->text());
     }
     NormalOption->setChecked(true);
     InverseOption->setEnabled(false);
-    StatusValue = label(Frame2, "StatusValue", FromTwips(3120, 1080, 1095, 255), {});
-    ProgressPer = label(Frame2, "ProgressPer", FromTwips(1200, 1080, 375, 255), {});
+    StatusValue = Caption(Frame2, "StatusValue", FromTwips(3120, 1080, 1095, 255), {});
+    ProgressPer = Caption(Frame2, "ProgressPer", FromTwips(1200, 1080, 375, 255), {});
     StatusValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ProgressPer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PercentLabel = label(Frame2, "PercentLabel", FromTwips(1680, 1080, 255, 255), QStringLiteral("%"));
-    StatusLabel = label(Frame2, "StatusLabel", FromTwips(2400, 1080, 615, 255), QStringLiteral("Status :"));
-    ProgressLabel = label(Frame2, "ProgressLabel", FromTwips(360, 1080, 735, 255), QStringLiteral("Progress :"));
-    OutFileLabel = label(Frame2, "OutFileLabel", FromTwips(360, 1440, 855, 255), QStringLiteral("Output File :"));
+    PercentLabel = Caption(Frame2, "PercentLabel", FromTwips(1680, 1080, 255, 255), QStringLiteral("%"));
+    StatusLabel = Caption(Frame2, "StatusLabel", FromTwips(2400, 1080, 615, 255), QStringLiteral("Status :"));
+    ProgressLabel = Caption(Frame2, "ProgressLabel", FromTwips(360, 1080, 735, 255), QStringLiteral("Progress :"));
+    OutFileLabel = Caption(Frame2, "OutFileLabel", FromTwips(360, 1440, 855, 255), QStringLiteral("Output File :"));
     OutFileValue = new PathLabel(Frame2);
-    named(OutFileValue, "OutFileValue", FromTwips(1320, 1440, 4695, 375));
+    Named(OutFileValue, "OutFileValue", FromTwips(1320, 1440, 4695, 375));
     OutFileValue->setFocusPolicy(Qt::NoFocus);
-    coloured(OutFileValue, QColor(0, 128, 0));
+    Coloured(OutFileValue, QColor(0, 128, 0));
+}
 
+void Form1::LayOutBrowsing()
+{
     File1 = new FileList(this);
-    named(File1, "File1", FromTwips(3480, 720, 3135, 1845));
+    Named(File1, "File1", FromTwips(3480, 720, 3135, 1845));
     Dir1 = new DirList(this);
-    named(Dir1, "Dir1", FromTwips(360, 900, 2895, 1665));
+    Named(Dir1, "Dir1", FromTwips(360, 900, 2895, 1665));
     Drive1 = new DriveList(this);
-    named(Drive1, "Drive1", FromTwips(960, 240, 2295, 315));
-    FileLabel = label(this, "FileLabel", FromTwips(3480, 360, 1575, 255), QStringLiteral("Files Name (*.bmp):"));
-    DirLabel = label(this, "DirLabel", FromTwips(360, 600, 975, 255), QStringLiteral("Directory:"));
-    DriverLabel = label(this, "DriverLabel", FromTwips(360, 240, 615, 255), QStringLiteral("Driver:"));
-    CopyRightLabel = label(this, "CopyRightLabel", FromTwips(360, 7680, 6255, 495), {});
-    coloured(CopyRightLabel, QColor(64, 64, 64));
+    Named(Drive1, "Drive1", FromTwips(960, 240, 2295, 315));
+    FileLabel = Caption(this, "FileLabel", FromTwips(3480, 360, 1575, 255), QStringLiteral("Files Name (*.bmp):"));
+    DirLabel = Caption(this, "DirLabel", FromTwips(360, 600, 975, 255), QStringLiteral("Directory:"));
+    DriverLabel = Caption(this, "DriverLabel", FromTwips(360, 240, 615, 255), QStringLiteral("Driver:"));
+    CopyRightLabel = Caption(this, "CopyRightLabel", FromTwips(360, 7680, 6255, 495), {});
+    Coloured(CopyRightLabel, QColor(64, 64, 64));
     QFont notice(QStringLiteral("Arial"));
     notice.setPointSizeF(8.25);
     notice.setWeight(QFont::Normal);
     CopyRightLabel->setFont(notice);
+}
 
+void Form1::LayOutButtons()
+{
     const auto button = [&](const char* name, const QRect& place, const QString& caption, bool enabled) {
         auto* control = new QPushButton(caption, this);
-        named(control, name, place);
+        Named(control, name, place);
         control->setEnabled(enabled);
         control->setAutoDefault(false);
         control->raise();  // above Frame2 and Frame3

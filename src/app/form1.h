@@ -114,6 +114,10 @@ public:
 
 private:
     void LayOut();
+    void LayOutPicture();
+    void LayOutCommands();
+    void LayOutBrowsing();
+    void LayOutButtons();
     void ShowReadError(const QString& path, const QString& problem);
     void SetProgress(int percent);
 

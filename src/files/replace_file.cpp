@@ -296,93 +296,115 @@ Result<void> PosixReplacement::Name()
 
 }  // namespace
 
-Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::path& path, Place place)
-{
-    auto replacement = std::make_unique<PosixReplacement>();
-    replacement->final_ = path;
+namespace {
+
+// What is in the place now: nothing, a regular file (its status), or a pipe
+// or device written into directly.
+struct PlaceFound {
+    std::filesystem::path target;  // the path, or where its link leads
+    bool replacing = false;        // a regular file is there
+    bool direct = false;           // a pipe or character device, to write into
     struct stat existing {};
-    bool replacing = false;
+};
 
+Result<PlaceFound> LookAt(const std::filesystem::path& path, Place place)
+{
+    PlaceFound found;
+    found.target = path;
     struct stat entry {};
-    if (::lstat(path.c_str(), &entry) == 0) {
-        if (S_ISLNK(entry.st_mode)) {
-            char* resolved = ::realpath(path.c_str(), nullptr);
-            if (!resolved) {
-                return Failure{errno == ENOENT ? "It is a symbolic link to nothing; a link is followed only to an "
-                                                 "existing file."
-                                               : ErrorText(errno)};
-            }
-            replacement->final_ = resolved;
-            std::free(resolved);
-        }
-        if (::stat(replacement->final_.c_str(), &existing) != 0) {
+    if (::lstat(path.c_str(), &entry) != 0) {
+        if (errno != ENOENT)
             return Failure{ErrorText(errno)};
-        }
-        if (S_ISDIR(existing.st_mode)) {
-            return Failure{FolderInTheWay};
-        }
-        if (S_ISFIFO(existing.st_mode) || S_ISCHR(existing.st_mode)) {
-            if (place == Place::Derived) {
-                return Failure{SpecialInTheWay};
-            }
-            // As a shell's ">": waits for a pipe's reader, writes at a device.
-            replacement->fd_ = ::open(replacement->final_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-            if (replacement->fd_ < 0) {
-                return Failure{ErrorText(errno)};
-            }
-            replacement->direct_ = true;
-            return std::unique_ptr<Replacement>(std::move(replacement));
-        }
-        if (!S_ISREG(existing.st_mode)) {
-            return Failure{SpecialInTheWay};
-        }
-        if (::access(replacement->final_.c_str(), W_OK) != 0) {
-            return Failure{ErrorText(errno)};
-        }
-        replacing = true;
-    } else if (errno != ENOENT) {
-        return Failure{ErrorText(errno)};
+        return found;
     }
+    if (S_ISLNK(entry.st_mode)) {
+        char* resolved = ::realpath(path.c_str(), nullptr);
+        if (!resolved)
+            return Failure{errno == ENOENT ? "It is a symbolic link to nothing; a link is followed only to an "
+                                             "existing file."
+                                           : ErrorText(errno)};
+        found.target = resolved;
+        std::free(resolved);
+    }
+    if (::stat(found.target.c_str(), &found.existing) != 0)
+        return Failure{ErrorText(errno)};
+    const mode_t mode = found.existing.st_mode;
+    if (S_ISDIR(mode))
+        return Failure{FolderInTheWay};
+    if (S_ISFIFO(mode) || S_ISCHR(mode)) {
+        if (place == Place::Derived)
+            return Failure{SpecialInTheWay};
+        found.direct = true;
+        return found;
+    }
+    if (!S_ISREG(mode))
+        return Failure{SpecialInTheWay};
+    if (::access(found.target.c_str(), W_OK) != 0)
+        return Failure{ErrorText(errno)};
+    found.replacing = true;
+    return found;
+}
 
-    InstallCleanup();
-    const std::filesystem::path folder = replacement->final_.parent_path();
-    const std::string name = replacement->final_.filename().native();
+// The temporary file beside the target: unnamed where the file system has
+// such files and the process may hold one more descriptor, else named.
+Result<void> CreateTemporary(PosixReplacement& replacement)
+{
+    const std::filesystem::path folder = replacement.final_.parent_path();
+    const std::string name = replacement.final_.filename().native();
 #ifdef O_TMPFILE
-    // A file with no name until it is put in place, where the file system has
-    // them and the process may hold one more descriptor; elsewhere a named one.
     if (unnamedOpen < MostUnnamed()) {
-        replacement->fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (replacement->fd_ >= 0) {
-            replacement->unnamed_ = true;
+        replacement.fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (replacement.fd_ >= 0) {
+            replacement.unnamed_ = true;
             ++unnamedOpen;
+            return {};
         }
     }
 #endif
-    for (int attempt = 0; attempt < 100 && !replacement->unnamed_; ++attempt) {
-        replacement->temporary_ = folder / TemporaryName(name, folder, Random());
-        replacement->slot_ = Track(replacement->temporary_.native());
-        if (replacement->slot_ < 0) {
-            std::string problem = "Too many files in flight at once.";
-            replacement->temporary_.clear();
-            return Failure{problem};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        replacement.temporary_ = folder / TemporaryName(name, folder, Random());
+        replacement.slot_ = Track(replacement.temporary_.native());
+        if (replacement.slot_ < 0) {
+            replacement.temporary_.clear();
+            return Failure{"Too many files in flight at once."};
         }
-        replacement->fd_ =
-            ::open(replacement->temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (replacement->fd_ >= 0)
-            break;
+        replacement.fd_ =
+            ::open(replacement.temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (replacement.fd_ >= 0)
+            return {};
         const int error = errno;
-        Untrack(replacement->slot_);
+        Untrack(replacement.slot_);
         if (error != EEXIST) {
-            errno = error;
-            break;
+            replacement.temporary_.clear();
+            return Failure{ErrorText(error)};
         }
     }
-    if (replacement->fd_ < 0) {
-        std::string problem = ErrorText(errno);
-        replacement->temporary_.clear();
-        return Failure{problem};
+    replacement.temporary_.clear();
+    return Failure{ErrorText(EEXIST)};
+}
+
+}  // namespace
+
+Result<std::unique_ptr<Replacement>> BeginReplacement(const std::filesystem::path& path, Place place)
+{
+    const Result<PlaceFound> found = LookAt(path, place);
+    if (!found)
+        return Failure{found.Error()};
+    auto replacement = std::make_unique<PosixReplacement>();
+    replacement->final_ = found->target;
+    if (found->direct) {
+        // As a shell's ">": waits for a pipe's reader, writes at a device.
+        replacement->fd_ = ::open(replacement->final_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (replacement->fd_ < 0)
+            return Failure{ErrorText(errno)};
+        replacement->direct_ = true;
+        return std::unique_ptr<Replacement>(std::move(replacement));
     }
-    if (replacing) {
+    InstallCleanup();
+    if (const Result<void> created = CreateTemporary(*replacement); !created)
+        return Failure{created.Error()};
+    if (found->replacing) {
+        const struct stat& existing = found->existing;
         // Owner and group first: a change of owner clears the set-id bits.
         if (::fchown(replacement->fd_, existing.st_uid, existing.st_gid) != 0)
             (void)::fchown(replacement->fd_, static_cast<uid_t>(-1), existing.st_gid);

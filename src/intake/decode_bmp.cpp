@@ -74,7 +74,8 @@ struct Layout {
     std::vector<std::array<std::uint8_t, 4>> table;  // RGBA
 };
 
-Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
+// The info header's fields: size, depth, compression, the colours used.
+Result<void> ReadSizes(std::span<const std::uint8_t> bytes, Layout& layout, std::uint32_t& colours)
 {
     if (bytes.size() < 18)
         return Truncated();
@@ -85,7 +86,6 @@ Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
         return Failure{"a BMP header of " + std::to_string(size) + " bytes is not one this tool knows"};
     if (bytes.size() < 14 + std::size_t{size})
         return Truncated();
-    std::uint32_t colours = 0;
     if (core) {
         layout.width = U16(bytes, 18);
         layout.height = static_cast<std::int16_t>(U16(bytes, 20));
@@ -125,8 +125,16 @@ Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
                        " is not supported"};
     if (layout.topDown && (kind == Rle8 || kind == Rle4))
         return Failure{"a top-down BMP cannot be RLE compressed"};
+    return {};
+}
 
-    // Masks lie in the header from 52 bytes on, else just behind it.
+// The colour masks of 16- and 32-bit pixels: in the header from 52 bytes on,
+// else just behind it, or the defaults. Where the colour table starts.
+Result<std::size_t> ReadMasks(std::span<const std::uint8_t> bytes, Layout& layout)
+{
+    const std::uint32_t size = layout.headerSize;
+    const int bits = layout.bits;
+    const std::uint32_t kind = layout.compression;
     std::size_t tableAt = 14 + std::size_t{size};
     std::uint32_t masks[4] = {0, 0, 0, 0};
     if (kind == BitFields || kind == AlphaBitFields) {
@@ -151,6 +159,14 @@ Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
     layout.red = Channel(masks[0]), layout.green = Channel(masks[1]), layout.blue = Channel(masks[2]);
     layout.alpha = Channel(masks[3]);
 
+    return tableAt;
+}
+
+// The colour table of a picture of up to 8 bits a pixel.
+Result<void> ReadTable(std::span<const std::uint8_t> bytes, Layout& layout, std::size_t tableAt, std::uint32_t colours)
+{
+    const bool core = layout.headerSize == 12;
+    const int bits = layout.bits;
     if (bits <= 8) {
         const std::size_t entrySize = core ? 3 : 4;
         std::size_t count = std::size_t{1} << bits;
@@ -167,6 +183,17 @@ Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
         }
     }
     return {};
+}
+
+Result<void> ReadHeaders(std::span<const std::uint8_t> bytes, Layout& layout)
+{
+    std::uint32_t colours = 0;
+    if (Result<void> sizes = ReadSizes(bytes, layout, colours); !sizes)
+        return sizes;
+    const Result<std::size_t> tableAt = ReadMasks(bytes, layout);
+    if (!tableAt)
+        return Failure{tableAt.Error()};
+    return ReadTable(bytes, layout, *tableAt, colours);
 }
 
 void PutIndex(const Layout& layout, std::uint8_t* pixel, std::size_t index)

@@ -144,17 +144,9 @@ std::uint8_t Scaled(std::uint32_t value, std::uint32_t maxval)
     return static_cast<std::uint8_t>((std::uint64_t{value} * 255 + maxval / 2) / maxval);
 }
 
-}  // namespace
-
-Result<void> DecodePnm(ByteSource& source, const DecodeOptions&, PictureSink& sink)
+// The header of a P1 to P6 picture, or P7's.
+Result<void> ReadHeader(PnmReader& reader, char kind, Layout& layout)
 {
-    const Result<std::vector<std::uint8_t>> file = ReadWhole(source);
-    if (!file)
-        return Failure{file.Error()};
-    const std::span<const std::uint8_t> bytes(*file);
-    const char kind = static_cast<char>(bytes[1]);
-    PnmReader reader(bytes);
-    Layout layout;
     if (kind == '7') {
         if (Result<void> read = ReadPam(reader, layout); !read)
             return read;
@@ -179,8 +171,22 @@ Result<void> DecodePnm(ByteSource& source, const DecodeOptions&, PictureSink& si
     if (layout.maxval < 1 || layout.maxval > 65535)
         return Failure{"a maximum sample value of " + std::to_string(layout.maxval) +
                        " is not supported (1 to 65535 are)"};
-    if (Result<void> fits = CheckPictureSize(layout.width, layout.height); !fits)
-        return fits;
+    return CheckPictureSize(layout.width, layout.height);
+}
+
+}  // namespace
+
+Result<void> DecodePnm(ByteSource& source, const DecodeOptions&, PictureSink& sink)
+{
+    const Result<std::vector<std::uint8_t>> file = ReadWhole(source);
+    if (!file)
+        return Failure{file.Error()};
+    const std::span<const std::uint8_t> bytes(*file);
+    const char kind = static_cast<char>(bytes[1]);
+    PnmReader reader(bytes);
+    Layout layout;
+    if (Result<void> header = ReadHeader(reader, kind, layout); !header)
+        return header;
 
     const bool raw = kind >= '4';
     const std::uint64_t sampleBytes = layout.maxval > 255 ? 2 : 1;
