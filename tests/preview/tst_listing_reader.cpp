@@ -286,6 +286,49 @@ private slots:
         QCOMPARE(std::int32_t{wholePosition.DrawBlock}, std::int32_t{charPosition.DrawBlock});
     }
 
+    // Past the last dot a line is only measured, its characters counted by
+    // kind in wide steps: its facts must be those of decoding it whole, in
+    // pieces of any size (an "H" and its "," split across pieces too).
+    void measuredLinesAsDecoded_data()
+    {
+        QTest::addColumn<int>("piece");
+        for (const int piece : {1, 2, 3, 7, 4096, 1 << 20})
+            QTest::addRow("pieces of %d", piece) << piece;
+    }
+    void measuredLinesAsDecoded()
+    {
+        QFETCH(int, piece);
+        std::vector<int> bytes(488, 0x5A);
+        QByteArrayList lines = ListingOf(bytes).split('\n');
+        lines.removeLast();  // after the last line end
+        const QByteArrayList odd{
+            "        DB " + QByteArray("A5H,").repeated(50000) + "5AH;",
+            "        DB " + QByteArray("0ah,H,G,hH,,h,,x").repeated(3000) + "H",
+            "        DB " + QByteArray("01H,\t\xc3\xa9,").repeated(7000) + "FFH;",
+            "        DB 1H", "        DB H,H,H,H,", "        DB ,,,,,,"};
+        for (const QByteArray& line : odd)
+            lines << line + "\r";
+        const QByteArray text = lines.join('\n');
+        ScanState state = DisplayScanState();
+        DrawPosition position;
+        DotCanvas canvas;
+        ListingPainter painter(state, position, canvas);
+        std::vector<LineFacts> facts;
+        painter.onLine = [&](const LineFacts& line) { facts.push_back(line); };
+        for (qsizetype at = 0; at < text.size(); at += piece)
+            painter.Feed(std::string_view(text.constData() + at, std::min<qsizetype>(piece, text.size() - at)));
+        painter.Finish();
+        QCOMPARE(facts.size(), std::size_t(lines.size()));
+        for (qsizetype k = lines.size() - odd.size(); k < lines.size(); ++k) {
+            const QByteArray line = lines[k].chopped(1);
+            const std::optional<std::string> decoded = DecodeLine(line.toStdString());
+            const LineFacts& got = facts[std::size_t(k)];
+            QCOMPARE(got.length, std::uint64_t(line.size()));
+            QCOMPARE(got.bits, std::uint64_t(decoded ? decoded->size() : 0));
+            QCOMPARE(got.foreign, decoded && decoded->find_first_not_of("01") != std::string::npos);
+        }
+    }
+
     // The row counter is 16 bits: a page whose rows end at 32767 is refused
     // once its first column is painted, whether the line is read whole or not.
     void rowCounterPastItsRangeRefused_data()
