@@ -8,22 +8,30 @@ namespace quillon {
 
 namespace {
 
-// Appends up to `count` bytes of the file; false at its end.
+// Appends up to `count` bytes of the file; false at its end. The string grows
+// with what is read (doubling), never to `count` at once: most files are far
+// smaller than the most that may be read of them.
 Result<bool> ReadMore(ByteSource& file, std::string& bytes, std::size_t count)
 {
-    const std::size_t at = bytes.size();
-    bytes.resize(at + count);
-    std::size_t got = 0;
-    while (got < count) {
-        const Result<std::size_t> read = file.Read(reinterpret_cast<std::uint8_t*>(bytes.data()) + at + got, count - got);
-        if (!read)
-            return Failure{read.Error()};
-        if (*read == 0)
-            break;
-        got += *read;
+    const std::size_t goal = bytes.size() + count;
+    while (bytes.size() < goal) {
+        const std::size_t at = bytes.size();
+        const std::size_t step = std::min(goal - at, std::max<std::size_t>(64 * 1024, at));
+        bytes.resize(at + step);
+        std::size_t got = 0;
+        while (got < step) {
+            const Result<std::size_t> read = file.Read(reinterpret_cast<std::uint8_t*>(bytes.data()) + at + got, step - got);
+            if (!read)
+                return Failure{read.Error()};
+            if (*read == 0)
+                break;
+            got += *read;
+        }
+        bytes.resize(at + got);
+        if (got < step)
+            return false;
     }
-    bytes.resize(at + got);
-    return got == count;
+    return true;
 }
 
 // The window reads a picture's headers whatever its first two bytes are: a
