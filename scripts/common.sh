@@ -10,9 +10,9 @@ QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg
 # drivers run in the 8051 simulator s51 (sdcc-ucsim), the example projects
 # are built with Ninja as well as make, the picture tests are made and
 # checked with ImageMagick, and text is drawn with the DejaVu and X11
-# misc-fixed fonts.
+# misc-fixed fonts; GNU time reads a process's peak memory.
 QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim ninja-build imagemagick
-                       fonts-dejavu-core xfonts-base)
+                       fonts-dejavu-core xfonts-base time)
 
 missing_packages() {
   local package

@@ -4,6 +4,7 @@
 #include "support/bmp_maker.h"
 
 #include <QTemporaryDir>
+#include <QProcess>
 #include <QTest>
 
 using namespace quillon;
@@ -198,6 +199,28 @@ private slots:
             QVERIFY2(run.err.contains(library), (library + " not mapped:\n" + run.err).constData());
         for (const QByteArray& library : absent + QByteArrayList{"libQt"})
             QVERIFY2(!run.err.contains(library), (library + " mapped:\n" + run.err).constData());
+    }
+
+    // A conversion touches little memory however much it may read: a file's
+    // start is read into a buffer that grows with it (one of the 16 MiB it
+    // may read made a plain conversion's peak 19 MiB). GNU time reads the
+    // peak: a child spawned by this test would count the test's own memory.
+    void smallFilesTakeLittleMemory()
+    {
+        QUILLON_SKIP_ON_WINDOWS("GNU time measures a Linux process");
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer's shadow memory is most of a sanitized run's");
+#endif
+        Pictures pictures;
+        QCOMPARE(RunCli({"preview", "p.bmp", "--png", "p.png"}, pictures.folder.path()).exitCode, 0);
+        for (const char* input : {"p.bmp", "p.png"}) {
+            QProcess time;
+            time.start("/usr/bin/time", {"-f", "%M", CliPath(), "convert", "-o", "/dev/null",
+                                         pictures.folder.filePath(input)});
+            QVERIFY2(time.waitForFinished(20000) && time.exitCode() == 0, "GNU time (package time) did not run");
+            const int kilobytes = time.readAllStandardError().trimmed().split('\n').last().toInt();
+            QVERIFY2(kilobytes > 0 && kilobytes < 8 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(kilobytes)));
+        }
     }
 };
 
