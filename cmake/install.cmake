@@ -80,6 +80,11 @@ quillon_compress(data/debian/changelog changelog)
 set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillon)
 install(FILES ${CMAKE_BINARY_DIR}/package-files/copyright DESTINATION ${doc_dir})
 install(FILES ${CMAKE_BINARY_DIR}/package-files/changelog.gz DESTINATION ${doc_dir})
+# The user's guide and what it shows and points at: the examples, and the
+# pictures and pages of docs/ it links.
+install(FILES README.md DESTINATION ${doc_dir})
+install(DIRECTORY docs/ DESTINATION ${doc_dir}/docs FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+install(DIRECTORY examples DESTINATION ${doc_dir} PATTERN ".gitignore" EXCLUDE)
 add_custom_target(compressed_documents ALL DEPENDS ${quillon_compressed})
 
 set(CPACK_GENERATOR DEB)
@@ -92,11 +97,14 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Debian's extended description: lines of at most 80 characters.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-       "Quillon turns a two-colour BMP picture of 122 x 32 pixels into the\n"
-       "assembler data table (DB lines of hex bytes in LCD page order) that the\n"
-       "firmware of a 122 x 32 dot graphic LCD includes, and previews that table\n"
-       "as the display will show it. The window (quillon) converts and previews;\n"
-       "quillon-cli writes and checks the same listings from make, CMake or a CI job.")
+       "Quillon turns pictures (PNG, GIF, JPEG, PNM, BMP) into the data table\n"
+       "that the firmware of a 122 x 32 dot graphic LCD includes: DB lines of\n"
+       "hex bytes in LCD page order, or the forms 8051 assemblers and C compilers\n"
+       "take; and previews a table as the display will show it. The window\n"
+       "(quillon) converts and previews two-colour BMP pictures; quillon-cli takes\n"
+       "any picture, draws text with any font, writes glyph tables, and checks\n"
+       "tables from make, CMake or a CI job. A static C library (libquillon)\n"
+       "offers the same to other programs.")
 set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from dpkg-shlibdeps; the window also needs Qt's platform
 # plugins at run time and the Arial-metric font its notice is set in. The picture

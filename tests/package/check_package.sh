@@ -44,8 +44,9 @@ metainfo=share/metainfo/io.github.quillon.Quillon.metainfo.xml
 for file in bin/quillon bin/quillon-cli share/applications/quillon.desktop "$metainfo" \
             share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz "$doc/copyright" "$doc/changelog.gz" \
             share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/48x48/apps/quillon.png \
-            share/bash-completion/completions/quillon-cli; do
-  [ -e "$usr/$file" ] || fail "missing from the package: /usr/$file"
+            share/bash-completion/completions/quillon-cli "$doc/README.md" "$doc/examples/firmware/Makefile" \
+            include/quillon/quillon.h lib/libquillon.a; do
+  compgen -G "$usr/$file" >/dev/null || fail "missing from the package: /usr/$file"
 done
 desktop-file-validate "$usr/share/applications/quillon.desktop"
 # The metainfo file, and that it names the desktop entry and icon installed beside it.
@@ -89,6 +90,15 @@ grep -q "^Quillon_DIR:PATH=$package_dir\$" "$scratch/example-build/CMakeCache.tx
   fail "examples/cmake built against the package wrote a wrong lcd_logo.txt"
 grep -rq "$usr/bin/quillon-cli convert" "$scratch/example-build" --include=*.make --include=build.ninja ||
   fail "examples/cmake did not run the package's quillon-cli"
+
+# The C library: examples/library, built against the unpacked tree, writes
+# what the package's quillon-cli writes.
+cp -r "$source_dir/examples/library" "$scratch/library"
+(cmake -S "$scratch/library" -B "$scratch/library-build" -DCMAKE_PREFIX_PATH="$usr" &&
+  cmake --build "$scratch/library-build") >"$scratch/library.log" 2>&1 || { cat "$scratch/library.log"; fail "examples/library does not build against the package"; }
+photo=$source_dir/docs/dither/photo.jpg
+cmp -s <("$scratch/library-build/to_table" "$photo" c) <("$usr/bin/quillon-cli" convert --dither atkinson -f c -o - "$photo") ||
+  fail "examples/library and quillon-cli write other tables"
 
 version=$("$usr/bin/quillon-cli" --version)
 grep -q "0\.1" <<<"$version" || fail "unexpected version: $version"
