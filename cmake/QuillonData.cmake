@@ -3,7 +3,7 @@
 #   quillon_add_data(<target> PICTURES <picture>... [FORMAT <format>] [INVERSE]
 #                    [FIT <fit>] [BACKGROUND <colour>] [DITHER <dither>]
 #                    [THRESHOLD <0..255>] [ROTATE <degrees>] [FLIP <h|v>]
-#                    [FRAME <n>] [OUTPUT_DIR <dir>] [OUTPUTS <variable>])
+#                    [FRAME <n> | FRAMES all] [OUTPUT_DIR <dir>] [OUTPUTS <variable>])
 #
 # Each picture gets a build rule running Quillon::quillon-cli convert, which
 # writes its file into OUTPUT_DIR (default: the current build folder; relative
@@ -16,15 +16,18 @@
 # OUTPUT_DIR on its include path. Their paths go to <variable> (OUTPUTS) and
 # are appended to the target's property QUILLON_DATA_FILES, for the firmware
 # to include or assemble. FORMAT is handed to quillon-cli as --format, and
-# FIT, BACKGROUND, DITHER, THRESHOLD, ROTATE, FLIP and FRAME as the options of
-# the same names (how a picture other than an exact 1-bit 122 x 32 BMP becomes
-# dots), each only when given. The PICTURES may be PNG, GIF, JPEG, PNM or BMP.
+# FIT, BACKGROUND, DITHER, THRESHOLD, ROTATE, FLIP, FRAME and FRAMES as the
+# options of the same names (how a picture other than an exact 1-bit 122 x 32
+# BMP becomes dots; FRAMES all: every frame of an animated GIF, as one
+# animation's table), each only when given. The PICTURES may be PNG, GIF,
+# JPEG, PNM or BMP.
 include_guard(GLOBAL)
 
 # The values quillon-cli takes for each picture option, as a regular expression.
 set(_quillon_data_choices
     FIT "contain|cover|stretch|none" BACKGROUND "white|black" DITHER "none|floyd-steinberg|atkinson|bayer"
-    THRESHOLD "[0-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]" ROTATE "0|90|180|270" FLIP "h|v" FRAME "[0-9]+")
+    THRESHOLD "[0-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]" ROTATE "0|90|180|270" FLIP "h|v" FRAME "[0-9]+"
+    FRAMES "all")
 
 # The file quillon-cli writes for <picture> in <format>: the listing is
 # lcd_<name> with every ".bmp" (any case) turned into ".txt", as the tool names
@@ -74,7 +77,7 @@ endfunction()
 
 function(quillon_add_data target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "INVERSE"
-                        "FORMAT;FIT;BACKGROUND;DITHER;THRESHOLD;ROTATE;FLIP;FRAME;OUTPUT_DIR;OUTPUTS" "PICTURES")
+                        "FORMAT;FIT;BACKGROUND;DITHER;THRESHOLD;ROTATE;FLIP;FRAME;FRAMES;OUTPUT_DIR;OUTPUTS" "PICTURES")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillon_add_data: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
   endif()

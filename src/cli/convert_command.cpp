@@ -39,10 +39,13 @@ std::string FormatList()
         line.resize(26, ' ');
         list += line + std::string(format.purpose) + "\n";
     }
-    return list + "<name> is the picture's name with every \".bmp\", in any case, made \".txt\"\n"
-                  "(a " + PictureKindNames() + " picture named so is named by its <stem>);\n"
-                  "<stem> is the name without its extension and without a leading \"lcd_\".\n"
-                  "An output that would land on an input is refused.";
+    return list +
+           "<name> is the picture's name with every \".bmp\", in any case, made \".txt\"\n"
+           "(a " +
+           PictureKindNames() +
+           " picture named so is named by its <stem>);\n"
+           "<stem> is the name without its extension and without a leading \"lcd_\".\n"
+           "An output that would land on an input is refused.";
 }
 
 enum class Comparison { Same, Missing, Stale, Unreadable };
@@ -69,6 +72,7 @@ public:
 
 private:
     std::optional<FileDots> Read(const std::filesystem::path& input) const;
+    std::optional<FileFrames> ReadFrames(const std::filesystem::path& input) const;
     bool Compare(const std::filesystem::path& input, const std::filesystem::path& output, const std::string& bytes);
     void Write(const std::filesystem::path& input, const FileDots& dots, std::filesystem::path output,
                const std::string& bytes);
@@ -81,6 +85,7 @@ private:
     bool inverse_ = false;
     bool check_ = false;
     bool quiet_ = false;
+    std::string frames_;  // "all": every frame of an animation
     PictureWords picture_;
     CLI::Option* outputOption_ = nullptr;
 
@@ -107,6 +112,11 @@ CLI::App* Convert::Add(CLI::App& app)
     command->add_flag("-q,--quiet", quiet_, "Print no paths of files written, nor notices");
     command->add_option("INPUT", inputs_, "Pictures or tables")->required();
     AddPictureOptions(*command, picture_);
+    command->add_option("--frames", frames_, "Every frame of an animation, as one table")
+        ->type_name("WHICH")
+        ->check(CLI::IsMember(FramesChoices))
+        ->excludes("--frame")
+        ->group("Pictures other than an exact 1-bit 122 x 32 BMP");
     command->footer(std::string(Inputs) + "\n\n" + FormatList());
     return command;
 }
@@ -115,7 +125,8 @@ void Convert::Check()
 {
     const bool hasOutput = outputOption_->count() > 0;
     if (hasOutput && inputs_.size() != 1)
-        throw CLI::ValidationError("--output", "takes the file of exactly one input, not " + std::to_string(inputs_.size()));
+        throw CLI::ValidationError("--output",
+                                   "takes the file of exactly one input, not " + std::to_string(inputs_.size()));
     if (hasOutput && check_ && output_ == "-")
         throw CLI::ValidationError("--output", "- cannot be checked; give the file's name");
     if (hasOutput && output_.empty())
@@ -125,6 +136,9 @@ void Convert::Check()
             throw CLI::ValidationError("INPUT", "- (standard input) needs --output");
     }
     format_ = &ChosenFormat(formatName_, PathFromText(output_), hasOutput);
+    if (!frames_.empty() && !format_->holdsFrames)
+        throw CLI::ValidationError("--frames", "the " + std::string(format_->name) +
+                                                   " format holds one frame; write another, or take one with --frame");
     if (!label_.empty() && !format_->takesLabel)
         throw CLI::ValidationError("--label", "the " + std::string(format_->name) + " format has no place for a label");
     if (!label_.empty() && !IsValidLabel(label_))
@@ -140,7 +154,8 @@ std::optional<FileDots> Convert::Read(const std::filesystem::path& input) const
     if (!file)
         return std::nullopt;
     Result<FileStart> start = ReadFileStart(*file, SizeOf(input));
-    Result<FileDots> dots = start ? DotsOf(std::move(*start), *file, options_) : Failure{"cannot be read: " + start.Error()};
+    Result<FileDots> dots =
+        start ? DotsOf(std::move(*start), *file, options_) : Failure{"cannot be read: " + start.Error()};
     if (!dots) {
         ProblemAt(InputName(input), OneLine(dots.Error()));
         return std::nullopt;
@@ -148,6 +163,21 @@ std::optional<FileDots> Convert::Read(const std::filesystem::path& input) const
     if (!quiet_ && !dots->notice.empty())
         ProblemAt(InputName(input), dots->notice);
     return std::move(*dots);
+}
+
+std::optional<FileFrames> Convert::ReadFrames(const std::filesystem::path& input) const
+{
+    std::optional<files::InputFile> file = OpenInput(input, "a picture file");
+    if (!file)
+        return std::nullopt;
+    Result<FileStart> start = ReadFileStart(*file, SizeOf(input));
+    Result<FileFrames> frames =
+        start ? FramesOf(std::move(*start), *file, options_) : Failure{"cannot be read: " + start.Error()};
+    if (!frames) {
+        ProblemAt(InputName(input), OneLine(frames.Error()));
+        return std::nullopt;
+    }
+    return std::move(*frames);
 }
 
 bool Convert::Compare(const std::filesystem::path& input, const std::filesystem::path& output, const std::string& bytes)
@@ -229,12 +259,21 @@ ExitCode Convert::Run()
     }
     for (const std::string& name : inputs_) {
         const std::filesystem::path input = PathFromText(name);
-        const std::optional<FileDots> dots = Read(input);
+        const WriteOptions written{label_, PathText(input.filename())};
+        std::optional<FileDots> dots;
+        std::string bytes;
+        if (frames_.empty()) {
+            dots = Read(input);
+            if (dots)
+                bytes = format_->Write(dots->image, written);
+        } else if (std::optional<FileFrames> frames = ReadFrames(input)) {
+            dots = FileDots{frames->frames.front().image, frames->identity, false, frames->notice};
+            bytes = format_->WriteFrames(frames->frames, written);
+        }
         if (!dots) {
             badFile_ = true;
             continue;
         }
-        const std::string bytes = format_->Write(dots->image, WriteOptions{label_, PathText(input.filename())});
         if (toStdout)
             Emit(bytes);
         else if (check_)

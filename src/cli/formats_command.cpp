@@ -4,6 +4,7 @@
 // them so).
 #include "cli/command.h"
 #include "cli/messages.h"
+#include "cli/options.h"
 #include "convert/artwork.h"
 #include "formats/formats.h"
 #include "intake/picture_kinds.h"
@@ -38,19 +39,22 @@ std::vector<std::string> Strings(const List& list)
 const std::map<std::string, std::function<std::vector<std::string>()>>& Lists()
 {
     static const std::map<std::string, std::function<std::vector<std::string>()>> lists = {
-        {"tables", [] {
+        {"tables",
+         [] {
              std::vector<std::string> names;
              for (const Format& format : Formats())
                  names.emplace_back(format.name);
              return names;
          }},
-        {"pictures", [] {
+        {"pictures",
+         [] {
              std::vector<std::string> names;
              for (const PictureKind& kind : PictureKinds())
                  names.emplace_back(kind.name);
              return names;
          }},
-        {"extensions", [] {
+        {"extensions",
+         [] {
              std::vector<std::string> endings;
              for (const PictureKind& kind : PictureKinds()) {
                  for (std::string_view rest = kind.extensions; !rest.empty();) {
@@ -66,6 +70,7 @@ const std::map<std::string, std::function<std::vector<std::string>()>>& Lists()
         {"background", [] { return Strings(BackgroundNames); }},
         {"flip", [] { return Strings(std::vector<std::string_view>(FlipNames.begin() + 1, FlipNames.end())); }},
         {"rotate", [] { return Strings(Rotations); }},
+        {"frames", [] { return FramesChoices; }},
     };
     return lists;
 }

@@ -34,6 +34,9 @@ struct PictureWords {
 // naming the option (exit code 64).
 void AddPictureOptions(CLI::App& command, PictureWords& words);
 
+// --frames: all of them, the one choice there is.
+inline const std::vector<std::string> FramesChoices = {"all"};
+
 // -f/--format, taking the names of `formats` (every format when empty).
 CLI::Option* AddFormatOption(CLI::App& command, std::string& name, std::vector<std::string> formats = {});
 // The format given, else the one the output's name chooses, else listing.

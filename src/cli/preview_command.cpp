@@ -89,6 +89,7 @@ private:
     ExitCode Show(const Rows& rows, bool complete) const;
     ExitCode ShowListing(std::string_view start, files::InputFile& rest, const std::string& name) const;
     ExitCode Refuse(const std::string& name, const std::string& why) const;
+    ExitCode ShowFrames(const std::vector<Frame>& frames) const;
 
     std::string file_;
     std::string png_;
@@ -96,17 +97,18 @@ private:
     bool inverse_ = false;
     PictureWords picture_;
     CLI::Option* pngOption_ = nullptr;
+    CLI::App* command_ = nullptr;
 };
 
 CLI::App* Preview::Add(CLI::App& app)
 {
-    CLI::App* command =
-        app.add_subcommand("preview", "Print a table's or picture's dots: '#' set, '.' clear");
+    CLI::App* command = app.add_subcommand("preview", "Print a table's or picture's dots: '#' set, '.' clear");
     command->footer(
         "A listing is read as the window's preview reads it, line by line; ' '\n"
         "marks a dot it never painted. Any other table is read whole, and a picture\n"
         "converted, as convert does it, with the same options. A file that is\n"
-        "neither is refused.");
+        "neither is refused. An animation's table shows each frame under a line\n"
+        "naming it and its time, unless --frame picks one.");
     command->add_option("FILE", file_, "A listing, a table in another format, or a picture")->required();
     command->add_flag("--inverse", inverse_, "Light an exact BMP's second colour, or light pixels");
     pngOption_ = command->add_option("--png", png_, "Write the dots there as a PNG picture (- is stdout)");
@@ -116,7 +118,19 @@ CLI::App* Preview::Add(CLI::App& app)
         ->check(CLI::Range(1, 16).description(""))
         ->needs(pngOption_);
     AddPictureOptions(*command, picture_);
+    command_ = command;
     return command;
+}
+
+// Every frame of an animation's table, each under a line naming it.
+ExitCode Preview::ShowFrames(const std::vector<Frame>& frames) const
+{
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        Say((k > 0 ? "\nframe " : "frame ") + std::to_string(k) + ", " + std::to_string(frames[k].delay) + " ms:");
+        for (const std::string& row : RowsOf(frames[k].image))
+            Say(row);
+    }
+    return StdoutIntact() ? AllGood : BadFile;
 }
 
 void Preview::Check()
@@ -230,6 +244,12 @@ ExitCode Preview::Run()
                                 PictureKindNames() + ") nor a listing");
     }
     const Format* table = start->identity.table;
+    // An animation's table shows every frame, unless --frame picks one.
+    if (table && png_.empty() && command_->count("--frame") == 0 && !inverse_) {
+        const Result<std::vector<Frame>> frames = table->ReadFrames(start->bytes);
+        if (frames && frames->size() > 1)
+            return ShowFrames(*frames);
+    }
     if (dbLines(table) && (table->name == "listing" || !table->Read(start->bytes)))
         return ShowListing(start->bytes, *file, name);
     const Result<FileDots> dots = DotsOf(std::move(*start), *file, picture_.Finish(inverse_));

@@ -85,10 +85,45 @@ Result<FileDots> DotsOf(FileStart start, ByteSource& rest, const PictureOptions&
     if (options.artwork.inverse)
         return Failure{"--inverse picks a picture's colour; this is a table (" + std::string(format->name) +
                        "), nothing to pick"};
-    const ReadResult read = format->Read(start.bytes);
+    const Result<std::vector<Frame>> read = format->ReadFrames(start.bytes);
     if (!read)
         return Failure{"cannot be read as " + std::string(format->name) + ": " + read.Error()};
-    return FileDots{*read, start.identity, false, {}};
+    const std::size_t frame = static_cast<std::size_t>(options.frame);
+    if (frame >= read->size())
+        return Failure{"there is no frame " + std::to_string(frame) + ": the table holds " +
+                       std::to_string(read->size()) + (read->size() == 1 ? " frame" : " frames")};
+    return FileDots{(*read)[frame].image, start.identity, false, {}};
+}
+
+Result<FileFrames> FramesOf(FileStart start, ByteSource& rest, const PictureOptions& options)
+{
+    const Identity identity = start.identity;
+    if (identity.picture && identity.picture->animated) {
+        FileFrames all{{}, identity, {}};
+        DecodeOptions every;
+        every.everyFrame = [&](const PictureImage& canvas, int delay) -> Result<void> {
+            all.frames.push_back(Frame{ConvertArtwork(canvas, options.artwork), delay});
+            return {};
+        };
+        ResumedSource file(std::move(start.bytes), rest);
+        struct NoRows final : PictureSink {
+            Result<void> Start(int, int) override { return {}; }
+            void Row(int, const std::uint8_t*) override {}
+        } none;
+        if (const Result<void> decoded = DecodePicture(file, every, none); !decoded)
+            return Failure{"cannot be read: " + decoded.Error()};
+        return all;
+    }
+    if (identity.table && start.whole && !options.artwork.inverse) {
+        const Result<std::vector<Frame>> read = identity.table->ReadFrames(start.bytes);
+        if (!read)
+            return Failure{"cannot be read as " + std::string(identity.table->name) + ": " + read.Error()};
+        return FileFrames{*read, identity, {}};
+    }
+    Result<FileDots> one = DotsOf(std::move(start), rest, options);
+    if (!one)
+        return Failure{one.Error()};
+    return FileFrames{{Frame{one->image, 0}}, one->identity, one->notice};
 }
 
 Result<FileDots> DotsOfFile(ByteSource& file, const PictureOptions& options)

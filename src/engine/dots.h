@@ -12,6 +12,7 @@
 #include "engine/identify.h"
 
 #include <string>
+#include <vector>
 
 namespace quillon {
 
@@ -31,10 +32,20 @@ struct FileDots {
     std::string notice;
 };
 
-// The dots of a file from its start (ReadFileStart) and the rest of it. A
+// The dots of a file from its start (ReadFileStart) and the rest of it: of an
+// animation (a GIF's, or an animation's table), the frame options.frame. A
 // failure's words follow the file's name in a message ("cannot be read: ...").
 Result<FileDots> DotsOf(FileStart start, ByteSource& rest, const PictureOptions& options);
 // Both steps in one.
 Result<FileDots> DotsOfFile(ByteSource& file, const PictureOptions& options);
+
+struct FileFrames {
+    std::vector<Frame> frames;
+    Identity identity;
+    std::string notice;
+};
+// Every frame of a file: an animated picture's as a viewer shows them, an
+// animation table's, or the one frame of anything else (delay 0).
+Result<FileFrames> FramesOf(FileStart start, ByteSource& rest, const PictureOptions& options);
 
 }  // namespace quillon

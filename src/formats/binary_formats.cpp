@@ -42,7 +42,8 @@ void PutColour(std::string& out, std::uint8_t red, std::uint8_t green, std::uint
 
 bool ToldBin(std::string_view bytes)
 {
-    return bytes.size() == DisplayBytes;
+    return bytes.size() == DisplayBytes ||
+           IsAnimation(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 std::string WriteBin(std::span<const std::uint8_t> bytes, const WriteOptions&)
@@ -52,7 +53,7 @@ std::string WriteBin(std::span<const std::uint8_t> bytes, const WriteOptions&)
 
 Result<std::vector<std::uint8_t>> ParseBin(std::string_view bytes, std::size_t count)
 {
-    if (bytes.size() != count)
+    if (count != 0 && bytes.size() != count)
         return Failure{"The file has " + std::to_string(bytes.size()) + " bytes; the display takes exactly " +
                        std::to_string(count) + "."};
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());

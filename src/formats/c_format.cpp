@@ -42,6 +42,44 @@ std::string WithoutComments(std::string_view text)
     return out;
 }
 
+constexpr std::string_view AnimationLayout =
+    "/* 122 x 32 LCD animation: the frame count, each frame's time on the\r\n"
+    " * display in milliseconds, then each frame's 488 bytes in the order the\r\n"
+    " * display takes them (one image: block 1, columns 0-60, then block 2;\r\n"
+    " * in each block page 1 (rows 0-7) to page 4; one byte a column of a page,\r\n"
+    " * bit 0 its top row, 1 a lit dot). A number of two bytes is low byte\r\n"
+    " * first: count[0] | count[1] << 8. */\r\n";
+
+std::string Items(std::span<const std::uint8_t> bytes)
+{
+    return Joined(bytes, ", ", [](std::uint8_t v) { return "0x" + Hex2(v); });
+}
+
+// An animation as a struct of its three parts (formats/formats.h).
+std::string WriteAnimation(const std::vector<TablePart>& parts, const std::string& name)
+{
+    const std::size_t count = parts[1].bytes.size() / 2;
+    const std::string frames = std::to_string(count);
+    std::string text(AnimationLayout);
+    text += "const struct {";
+    text += LineEnd;
+    text += "    unsigned char count[2];\r\n    unsigned char delays[" + frames + "][2];\r\n";
+    text += "    unsigned char frames[" + frames + "][488];\r\n} " + name + " = {\r\n";
+    text += "    { " + Items(parts[0].bytes) + " },\r\n    {\r\n";
+    for (std::size_t k = 0; k < count; ++k)
+        text += "        { " + Items(parts[1].bytes.subspan(2 * k, 2)) + " }" + (k + 1 < count ? "," : "") + "\r\n";
+    text += "    },\r\n    {\r\n";
+    for (std::size_t k = 0; k < count; ++k) {
+        text += "    {\r\n";
+        text += Shaped(parts[2].bytes.subspan(k * DisplayBytes, DisplayBytes),
+                       [](std::span<const std::uint8_t> items, bool last) {
+                           return "        " + Items(items) + (last ? "" : ",");
+                       });
+        text += std::string("    }") + (k + 1 < count ? "," : "") + "\r\n";
+    }
+    return text + "    }\r\n};\r\n";
+}
+
 }  // namespace
 
 bool ToldC(std::string_view bytes)
@@ -52,6 +90,8 @@ bool ToldC(std::string_view bytes)
 std::string WriteC(std::span<const std::uint8_t> bytes, const WriteOptions& options)
 {
     const std::string name = options.label.empty() ? CIdentifier(options.pictureName) : options.label;
+    if (const std::vector<TablePart> parts = PartsOf(bytes); parts.size() == 3)
+        return WriteAnimation(parts, name);
     std::string text(Layout);
     text += "const unsigned char " + name + "[" + std::to_string(bytes.size()) + "] = {";
     text += LineEnd;
@@ -62,11 +102,25 @@ std::string WriteC(std::span<const std::uint8_t> bytes, const WriteOptions& opti
 }
 
 // The initialiser between the first "{" and its "}"; around it anything goes.
+// An animation's struct holds lists in lists ({ {...}, {...} }), read as
+// their numbers in order; an array of one image holds none.
 Result<std::vector<std::uint8_t>> ParseC(std::string_view bytes, std::size_t count)
 {
     const std::string code = WithoutComments(bytes);
-    ByteCollector bytesRead(count);
-    const std::size_t open = code.find('{');
+    ByteCollector bytesRead(count, 2 + MostFrames * (2 + DisplayBytes));
+    const bool nested = count == 0;
+    int depth = 1;
+    bool afterList = false;  // a list just closed: a "," or "}" comes next
+    // The initialiser: the "{" after an "=" (an animation's struct type has
+    // braces of its own before it), or else the first.
+    std::size_t open = code.find('{');
+    for (std::size_t equals = code.find('='); equals != std::string::npos; equals = code.find('=', equals + 1)) {
+        const std::size_t next = code.find_first_not_of(" \t\r\n\f", equals + 1);
+        if (next != std::string::npos && code[next] == '{') {
+            open = next;
+            break;
+        }
+    }
     if (open == std::string::npos) {
         bytesRead.Fail(1, "no \"{\" starts the array's values.");
         return bytesRead.Finish();
@@ -86,20 +140,26 @@ Result<std::vector<std::uint8_t>> ParseC(std::string_view bytes, std::size_t cou
         if (c == ',' || c == '}') {
             const std::string_view value = Trimmed(item);
             if (value.empty()) {
-                if (c == ',' || !afterComma)
+                if ((c == ',' && !afterList) || (c == '}' && !afterComma && !afterList))
                     bytesRead.Fail(itemLine, "an item is missing.");
+            } else if (afterList) {
+                bytesRead.Fail(itemLine, "a \",\" is missing before " + Quoted(value) + ".");
             } else if (const auto number = CNumber(value)) {
                 bytesRead.Add(*number, value, itemLine);
             } else {
                 bytesRead.Fail(itemLine, Quoted(value) + " is not a number.");
             }
             afterComma = c == ',';
+            afterList = c == '}';
             item.clear();
             itemLine = line;
-            if (c == '}') {
+            if (c == '}' && --depth == 0) {
                 closed = true;
                 break;
             }
+        } else if (c == '{' && nested && Trimmed(item).empty() && !afterList) {
+            ++depth;
+            afterComma = true;
         } else if (c == '{') {
             bytesRead.Fail(line, "a \"{\" inside the array's values.");
         } else if (c == '\r' || c == '\n' || c == '\t' || c == '\f') {

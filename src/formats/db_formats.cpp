@@ -23,6 +23,16 @@ using namespace text;
 
 constexpr std::string_view Indent = "        ";
 
+// An animation's parts are labelled, by --label or the picture's name:
+// logo_count, logo_delays, logo_frames.
+std::string PartLabel(const TablePart& part, const WriteOptions& options)
+{
+    if (part.name.empty())
+        return {};
+    const std::string base = options.label.empty() ? CIdentifier(options.pictureName) : options.label;
+    return base + "_" + std::string(part.name) + ":";
+}
+
 template <typename Item>
 std::string DataLines(std::span<const std::uint8_t> bytes, const WriteOptions& options, std::string_view directive,
                       Item item)
@@ -30,9 +40,12 @@ std::string DataLines(std::span<const std::uint8_t> bytes, const WriteOptions& o
     std::string text;
     if (!options.label.empty())
         text += options.label + ":" + std::string(LineEnd);
-    return text + Shaped(bytes, [&](std::span<const std::uint8_t> items, bool) {
-               return std::string(Indent) + std::string(directive) + " " + Joined(items, ",", item);
-           });
+    return text + Shaped(
+                      bytes,
+                      [&](std::span<const std::uint8_t> items, bool) {
+                          return std::string(Indent) + std::string(directive) + " " + Joined(items, ",", item);
+                      },
+                      [&](const TablePart& part) { return PartLabel(part, options); });
 }
 
 bool IsLabelCharacter(char c, bool first)
@@ -98,7 +111,6 @@ bool IsListingLine(std::string_view line)
     return true;
 }
 
-
 // Each byte's item as the listing writes it: two upper-case hexadecimal
 // digits, "H,".
 struct HexItemTable {
@@ -120,10 +132,10 @@ constexpr HexItemTable HexItems = MakeHexItems();
 
 // What the text of the tables shows of their data: lines of which statements.
 struct DataFacts {
-    bool data = false;     // a DB, .db or .byte line
-    bool dotDb = false;    // a .db or .byte line
-    bool cItems = false;   // ... holding 0x or # items
-    bool listing = true;   // every line empty or the window's exact form
+    bool data = false;    // a DB, .db or .byte line
+    bool dotDb = false;   // a .db or .byte line
+    bool cItems = false;  // ... holding 0x or # items
+    bool listing = true;  // every line empty or the window's exact form
 };
 
 DataFacts FactsOf(std::string_view bytes)
@@ -174,6 +186,15 @@ bool ToldA51(std::string_view bytes)
 // into a line buffer from the item table rather than item by item.
 std::string WriteListingFormat(std::span<const std::uint8_t> bytes, const WriteOptions&)
 {
+    if (bytes.size() != DisplayBytes) {  // an animation: the listing's lines, no label
+        return Shaped(bytes, [](std::span<const std::uint8_t> items, bool) {
+            std::string line(ListingPrefix);
+            for (const std::uint8_t value : items)
+                line.append(HexItems.items[value], 4);
+            line.back() = ';';
+            return line;
+        });
+    }
     std::string text;
     text.reserve(2760);  // the listing of 488 bytes
     char line[64];
@@ -211,7 +232,7 @@ std::string WriteSdas(std::span<const std::uint8_t> bytes, const WriteOptions& o
 
 Result<std::vector<std::uint8_t>> ParseDataLines(std::string_view bytes, std::size_t count)
 {
-    ByteCollector bytesRead(count);
+    ByteCollector bytesRead(count, 2 + MostFrames * (2 + DisplayBytes));
     for (const auto& [number, line] : SplitLines(bytes)) {
         const std::string_view statement = Statement(line);
         if (statement.empty())

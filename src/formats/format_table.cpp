@@ -35,19 +35,20 @@ namespace {
 // so no default of one format lands on another's file. An output named .asm or
 // .s keeps the default format: both are the names of other assemblers' sources too.
 constexpr std::array Table{
-    Format{"listing", ".txt", ".txt", "the window's listing, byte for byte", false, ByteOrder::Display, 1,
-           ToldListing, WriteListingFormat, ParseDataLines},
-    Format{"a51", ".a51", ".a51", "DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE", true, ByteOrder::Display,
-           4, ToldA51, WriteA51, ParseDataLines},
+    Format{"listing", ".txt", ".txt", "the window's listing, byte for byte", false, ByteOrder::Display, 1, ToldListing,
+           WriteListingFormat, ParseDataLines, true},
+    Format{"a51", ".a51", ".a51", "DB lines, items 0FFH: Keil A51, ASEM-51, MCU 8051 IDE", true, ByteOrder::Display, 4,
+           ToldA51, WriteA51, ParseDataLines, true},
     Format{"as31", ".asm", "", ".db lines, items 0FFH: as31", true, ByteOrder::Display, 3, ToldAs31, WriteAs31,
-           ParseDataLines},
-    Format{"sdas", ".s", "", ".db lines, items 0xFF: SDCC's sdas8051", true, ByteOrder::Display, 2, ToldSdas,
-           WriteSdas, ParseDataLines},
-    Format{"c", ".h", ".h .c", "const unsigned char NAME[488]: SDCC, Keil C51, GCC", true, ByteOrder::Display, 5,
-           ToldC, WriteC, ParseC},
-    Format{"bin", ".bin", ".bin", "the 488 bytes alone", false, ByteOrder::Display, 6, ToldBin, WriteBin, ParseBin},
+           ParseDataLines, true},
+    Format{"sdas", ".s", "", ".db lines, items 0xFF: SDCC's sdas8051", true, ByteOrder::Display, 2, ToldSdas, WriteSdas,
+           ParseDataLines, true},
+    Format{"c", ".h", ".h .c", "const unsigned char NAME[488]: SDCC, Keil C51, GCC", true, ByteOrder::Display, 5, ToldC,
+           WriteC, ParseC, true},
+    Format{"bin", ".bin", ".bin", "the 488 bytes alone", false, ByteOrder::Display, 6, ToldBin, WriteBin, ParseBin,
+           true},
     Format{"bmp", ".bmp", ".bmp", "a 1-bit 122 x 32 picture, lit dots black", false, ByteOrder::Display, 0, nullptr,
-           WriteBmp, ParseBmp},
+           WriteBmp, ParseBmp, false},
 };
 
 // The rows in the order their rules are asked.
@@ -180,6 +181,64 @@ ReadResult Format::Read(std::string_view file) const
     return ImageOf(*bytes, order);
 }
 
+std::string Format::WriteFrames(std::span<const Frame> frames, const WriteOptions& options) const
+{
+    return write(AnimationBytes(frames), options);
+}
+
+Result<std::vector<Frame>> Format::ReadFrames(std::string_view file) const
+{
+    const Result<std::vector<std::uint8_t>> bytes = parse(file, holdsFrames ? 0 : TableBytes(order));
+    if (bytes && (bytes->size() == TableBytes(order) || IsAnimation(*bytes)))
+        return FramesOf(*bytes);
+    // Neither one image nor an animation: said as for one image, with the line.
+    const ReadResult one = Read(file);
+    if (!one)
+        return Failure{one.Error()};
+    return std::vector<Frame>{Frame{*one, 0}};
+}
+
+std::vector<std::uint8_t> AnimationBytes(std::span<const Frame> frames)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(2 + frames.size() * (2 + DisplayBytes));
+    const auto two = [&](std::size_t value) {
+        bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(value >> 8 & 0xFF));
+    };
+    two(frames.size());
+    for (const Frame& frame : frames)
+        two(static_cast<std::size_t>(std::clamp(frame.delay, 0, 65535)));
+    for (const Frame& frame : frames)
+        bytes.insert(bytes.end(), frame.image.bytes().begin(), frame.image.bytes().end());
+    return bytes;
+}
+
+bool IsAnimation(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() < 2)
+        return false;
+    const std::size_t count = bytes[0] | std::size_t{bytes[1]} << 8;
+    return count >= 1 && count <= MostFrames && bytes.size() == 2 + count * (2 + DisplayBytes);
+}
+
+Result<std::vector<Frame>> FramesOf(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() == DisplayBytes)
+        return std::vector<Frame>{Frame{ImageOf(bytes, ByteOrder::Display), 0}};
+    if (!IsAnimation(bytes))
+        return Failure{"The table holds " + std::to_string(bytes.size()) +
+                       " bytes: neither the display's 488 nor an "
+                       "animation's (2 + 490 a frame, its first two the frame count)."};
+    const std::size_t count = bytes[0] | std::size_t{bytes[1]} << 8;
+    std::vector<Frame> frames(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        frames[k].delay = bytes[2 + 2 * k] | bytes[3 + 2 * k] << 8;
+        frames[k].image = ImageOf(bytes.subspan(2 + 2 * count + k * DisplayBytes, DisplayBytes), ByteOrder::Display);
+    }
+    return frames;
+}
+
 std::span<const Format> Formats()
 {
     return Table;
@@ -187,7 +246,8 @@ std::span<const Format> Formats()
 
 const Format* FindFormat(std::string_view name)
 {
-    const auto found = std::find_if(Table.begin(), Table.end(), [&](const Format& format) { return format.name == name; });
+    const auto found =
+        std::find_if(Table.begin(), Table.end(), [&](const Format& format) { return format.name == name; });
     return found == Table.end() ? nullptr : &*found;
 }
 

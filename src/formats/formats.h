@@ -46,6 +46,27 @@ struct WriteOptions {
 // A table read: the display image, or why not, naming the line for text.
 using ReadResult = Result<DisplayImage>;
 
+// An animation's frame: its dots and how long it stays, in milliseconds.
+struct Frame {
+    DisplayImage image;
+    int delay = 0;  // 0 to 65535
+    friend bool operator==(const Frame&, const Frame&) = default;
+};
+// The most frames a table holds.
+inline constexpr std::size_t MostFrames = 1000;
+
+// An animation's table: the frame count, each frame's delay, then each
+// frame's 488 bytes in the display's order; every number of two bytes low
+// byte first:
+//   0-1          frame count N
+//   2 ... 2N+1   N delays, in milliseconds
+//   then         N x 488 bytes, the frames one after another
+// A table of exactly 488 bytes is one frame that stays (delay 0).
+std::vector<std::uint8_t> AnimationBytes(std::span<const Frame> frames);
+Result<std::vector<Frame>> FramesOf(std::span<const std::uint8_t> bytes);
+// Whether bytes have an animation's size and say so in their count.
+bool IsAnimation(std::span<const std::uint8_t> bytes);
+
 // The order a table's bytes stand for the dots in.
 enum class ByteOrder {
     Display,  // the display's own (common/display.h): the 488 bytes the firmware sends
@@ -72,11 +93,17 @@ struct Format {
     bool (*told)(std::string_view bytes);
     // The file of the bytes, in `order` (text formats end lines with CR LF).
     std::string (*write)(std::span<const std::uint8_t> bytes, const WriteOptions& options);
-    // The bytes of a file, exactly `count`, or why not.
+    // The bytes of a file, exactly `count` of them (0: any count), or why not.
     Result<std::vector<std::uint8_t>> (*parse)(std::string_view file, std::size_t count);
+    // Whether it holds an animation's frames (a bmp file holds one picture).
+    bool holdsFrames;
 
     std::string Write(const DisplayImage& image, const WriteOptions& options) const;
     ReadResult Read(std::string_view file) const;
+    // An animation's frames written, and a file's frames read: a table of
+    // one image is one frame.
+    std::string WriteFrames(std::span<const Frame> frames, const WriteOptions& options) const;
+    Result<std::vector<Frame>> ReadFrames(std::string_view file) const;
 };
 
 // Every format, "listing" first.

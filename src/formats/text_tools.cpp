@@ -37,6 +37,15 @@ bool StartsNoCase(std::string_view text, std::string_view start)
 
 }  // namespace
 
+std::vector<TablePart> PartsOf(std::span<const std::uint8_t> bytes)
+{
+    if (!IsAnimation(bytes))
+        return {TablePart{{}, bytes, true}};
+    const std::size_t count = bytes[0] | std::size_t{bytes[1]} << 8;
+    return {TablePart{"count", bytes.first(2), false}, TablePart{"delays", bytes.subspan(2, 2 * count), false},
+            TablePart{"frames", bytes.subspan(2 + 2 * count), true}};
+}
+
 std::string Hex2(std::uint8_t value)
 {
     static constexpr char HexDigits[] = "0123456789ABCDEF";
@@ -158,9 +167,10 @@ bool ByteCollector::Add(std::uint32_t value, std::string_view item, int line)
         Fail(line, Quoted(item) + " is over 255 (FFH).");
         return false;
     }
-    if (bytes_.size() == count_) {
-        Fail(line, "more than " + std::to_string(count_) + " bytes; the display takes exactly " +
-                       std::to_string(count_) + ".");
+    if (bytes_.size() == most_) {
+        Fail(line, count_ ? "more than " + std::to_string(count_) + " bytes; the display takes exactly " +
+                                std::to_string(count_) + "."
+                          : "more than " + std::to_string(most_) + " bytes, more than a table holds.");
         return false;
     }
     bytes_.push_back(static_cast<std::uint8_t>(value));
@@ -177,11 +187,11 @@ void ByteCollector::Fail(int line, const std::string& what)
 Result<std::vector<std::uint8_t>> ByteCollector::Finish()
 {
     const std::string wanted = std::to_string(count_);
-    if (!Failed() && bytes_.size() != count_) {
-        error_ = bytes_.empty() ? "No data: the display takes exactly " + wanted + " bytes."
-                                : "The data ends at line " + std::to_string(lastDataLine_) + " after " +
-                                      std::to_string(bytes_.size()) + " bytes; the display takes exactly " + wanted +
-                                      ".";
+    if (!Failed() && (count_ ? bytes_.size() != count_ : bytes_.empty())) {
+        error_ = bytes_.empty()
+                     ? "No data: the display takes exactly " + std::to_string(DisplayBytes) + " bytes."
+                     : "The data ends at line " + std::to_string(lastDataLine_) + " after " +
+                           std::to_string(bytes_.size()) + " bytes; the display takes exactly " + wanted + ".";
     }
     if (Failed())
         return Failure{error_};

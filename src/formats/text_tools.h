@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,21 +18,47 @@ namespace quillon::text {
 
 inline constexpr std::string_view LineEnd = "\r\n";
 
+// The parts a table is written in: one image; or an animation's frame count,
+// its delays and its frames (formats/formats.h has the bytes' layout).
+struct TablePart {
+    std::string_view name;  // "count", "delays", "frames"; empty for one image
+    std::span<const std::uint8_t> bytes;
+    bool images;  // display images, 488 bytes each
+};
+std::vector<TablePart> PartsOf(std::span<const std::uint8_t> bytes);
+
 // The listing's shape: per block (each after the first behind one empty line)
-// lines of 8 items, the block's last line the 4 left over. `line(items, last)`
-// gives a line without its end; `last` is true for the final line.
+// lines of 8 items, the block's last line the 4 left over; an animation's
+// parts one after another, behind an empty line, its count and delays 8
+// items a line. `line(items, last)` gives a line without its end; `last` is
+// true for the final line. `label(part)`, when given, gives a line to put
+// before a part, or nothing.
 template <typename LineText>
-std::string Shaped(std::span<const std::uint8_t> bytes, LineText line)
+std::string Shaped(std::span<const std::uint8_t> bytes, LineText line,
+                   const std::function<std::string(const TablePart&)>& label = {})
 {
     std::string text;
-    for (std::size_t block = 0; block * BlockBytes < bytes.size(); ++block) {
-        if (block > 0)
+    const std::vector<TablePart> parts = PartsOf(bytes);
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        const TablePart& part = parts[p];
+        if (p > 0)
             text += LineEnd;
-        const std::span<const std::uint8_t> inBlock = bytes.subspan(block * BlockBytes, std::min(BlockBytes, bytes.size() - block * BlockBytes));
-        for (std::size_t first = 0; first < inBlock.size(); first += 8) {
-            const std::span<const std::uint8_t> items = inBlock.subspan(first, std::min<std::size_t>(8, inBlock.size() - first));
-            text += line(items, (block + 1) * BlockBytes >= bytes.size() && first + items.size() == inBlock.size());
-            text += LineEnd;
+        if (const std::string before = label ? label(part) : std::string(); !before.empty())
+            text += before + std::string(LineEnd);
+        const std::size_t run = part.images ? BlockBytes : 8;
+        for (std::size_t block = 0; block * run < part.bytes.size(); ++block) {
+            if (block > 0 && part.images)
+                text += LineEnd;
+            const std::span<const std::uint8_t> inBlock =
+                part.bytes.subspan(block * run, std::min(run, part.bytes.size() - block * run));
+            for (std::size_t first = 0; first < inBlock.size(); first += 8) {
+                const std::span<const std::uint8_t> items =
+                    inBlock.subspan(first, std::min<std::size_t>(8, inBlock.size() - first));
+                const bool last = p + 1 == parts.size() && (block + 1) * run >= part.bytes.size() &&
+                                  first + items.size() == inBlock.size();
+                text += line(items, last);
+                text += LineEnd;
+            }
         }
     }
     return text;
@@ -78,11 +105,14 @@ std::optional<std::uint32_t> AssemblerNumber(std::string_view item);
 // C integer constants: 0xFF, 0377 (octal), 255, 0b11111111, with u/U/l/L suffixes.
 std::optional<std::uint32_t> CNumber(std::string_view item);
 
-// Collects the bytes of a text table, exactly `count` of them, and holds the
-// first fault found in it.
+// Collects the bytes of a text table, exactly `count` of them (0: any count up
+// to `most`), and holds the first fault found in it.
 class ByteCollector {
 public:
-    explicit ByteCollector(std::size_t count) : count_(count) { bytes_.reserve(count); }
+    explicit ByteCollector(std::size_t count, std::size_t most = 0) : count_(count), most_(count ? count : most)
+    {
+        bytes_.reserve(count);
+    }
     // Adds `value`, written as `item` on line `line`; false once there is a fault.
     bool Add(std::uint32_t value, std::string_view item, int line);
     // A fault of the text itself, like an item that is not a number.
@@ -94,6 +124,7 @@ public:
 private:
     std::vector<std::uint8_t> bytes_;
     std::size_t count_;
+    std::size_t most_;
     int lastDataLine_ = 0;
     std::string error_;
 };

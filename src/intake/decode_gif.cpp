@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillon {
@@ -220,23 +221,36 @@ Result<void> DecodeGif(ByteSource& bytes, const DecodeOptions& options, PictureS
 
         const GifImageDesc& frame = gif->Image;
         const Area area = Clipped(frame, canvas);
-        const bool last = frames == wanted;
-        const bool leavesNothing =
-            control.DisposalMode == DISPOSE_PREVIOUS || control.DisposalMode == DISPOSE_BACKGROUND;
-        if ((!last && leavesNothing) || frame.Width == 0 || frame.Height == 0) {
+        const bool every = static_cast<bool>(options.everyFrame);
+        const bool last = !every && frames == wanted;
+        const bool restored = control.DisposalMode == DISPOSE_PREVIOUS;
+        const bool leavesNothing = restored || control.DisposalMode == DISPOSE_BACKGROUND;
+        if (every && frames == MaxFrames)
+            return Failure{"the GIF has more than " + std::to_string(MaxFrames) + " frames, more than this tool takes"};
+        // A frame that restores what was before it is drawn on a copy.
+        std::optional<PictureImage> before;
+        if (every && restored)
+            before = canvas;
+        if ((!every && !last && leavesNothing) || frame.Width == 0 || frame.Height == 0) {
             if (!SkipPixels(gif))
                 return GifFailure(gif->Error, source);
         } else {
             decoded += std::uint64_t(frame.Width) * std::uint64_t(frame.Height);
             if (decoded > MaxDecodedPixels)
-                return Failure{"frame " + std::to_string(wanted) + " needs more than " +
-                               std::to_string(MaxDecodedPixels / 1'000'000) +
+                return Failure{(every ? "the frames need" : "frame " + std::to_string(wanted) + " needs") +
+                               std::string(" more than ") + std::to_string(MaxDecodedPixels / 1'000'000) +
                                " million pixels of frames decompressed, more than this tool takes"};
             if (!Paint(gif, canvas, control.TransparentColor))
                 return GifFailure(gif->Error, source);
         }
         if (last)
             return FeedPicture(canvas, sink);
+        if (every) {
+            if (Result<void> taken = options.everyFrame(canvas, control.DelayTime * 10); !taken)
+                return taken;
+            if (before)
+                canvas = std::move(*before);
+        }
         if (control.DisposalMode == DISPOSE_BACKGROUND)
             Clear(canvas, area);
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
@@ -244,6 +258,8 @@ Result<void> DecodeGif(ByteSource& bytes, const DecodeOptions& options, PictureS
     }
     if (frames == 0)
         return Failure{"the GIF holds no frame"};
+    if (options.everyFrame)
+        return {};
     return Failure{"there is no frame " + std::to_string(wanted) + ": the GIF has " + std::to_string(frames) +
                    (frames == 1 ? " frame" : " frames (0 to " + std::to_string(frames - 1) + ")")};
 }

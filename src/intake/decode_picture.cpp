@@ -210,6 +210,14 @@ Result<void> DecodeByContent(ByteSource& source, const DecodeOptions& options, P
     if (options.frame > 0 && !kind->animated)
         return Failure{"there is no frame " + std::to_string(options.frame) + ": the picture has 1 frame"};
     ResumedSource whole(std::move(head), source);
+    if (options.everyFrame && !kind->animated) {
+        // A still picture is an animation of one frame that stays.
+        PictureCollector collector;
+        DecodeOptions one;
+        if (Result<void> decoded = kind->decode(whole, one, collector); !decoded)
+            return decoded;
+        return options.everyFrame(collector.picture, 0);
+    }
     return kind->decode(whole, options, sink);
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -49,9 +50,18 @@ public:
 // A picture held whole, handed to a sink row by row.
 Result<void> FeedPicture(const PictureImage& picture, PictureSink& sink);
 
+// Every frame of an animation as a viewer shows it: the canvas after the frame
+// is drawn, and how long it stays, in milliseconds.
+using FrameCall = std::function<Result<void>(const PictureImage& canvas, int delay)>;
+
 struct DecodeOptions {
     int frame = 0;  // of an animated GIF, from 0, composed as a viewer shows it
+    // When set, every frame goes to it (the sink takes none), up to MaxFrames.
+    FrameCall everyFrame;
 };
+
+// The most frames an animation is taken with.
+inline constexpr int MaxFrames = 1000;
 
 // Decodes a picture told by its content into `sink`. Sizes are checked before
 // anything is allocated: a picture too large for the tool's memory bound is

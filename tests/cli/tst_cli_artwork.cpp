@@ -2,6 +2,7 @@
 // ImageMagick converted byte for byte, the options for them, hostile pictures,
 // and preview --png read back.
 #include "cli/cli_run.h"
+#include "formats/formats.h"
 #include "intake/picture_image.h"
 #include "support/bmp_maker.h"
 #include "support/magick.h"
@@ -64,8 +65,8 @@ QByteArray Chunk(const QByteArray& type, const QByteArray& data)
 // of rows in about 50 KB), or 8-bit RGB, black, as a photo is stored.
 QByteArray ZeroPng(quint32 width, quint32 height, bool rgb = false)
 {
-    const QByteArray header =
-        Be32(width) + Be32(height) + (rgb ? QByteArray("\x08\x02\x00\x00\x00", 5) : QByteArray("\x01\x00\x00\x00\x00", 5));
+    const QByteArray header = Be32(width) + Be32(height) +
+                              (rgb ? QByteArray("\x08\x02\x00\x00\x00", 5) : QByteArray("\x01\x00\x00\x00\x00", 5));
     const QByteArray rows(static_cast<qsizetype>(height) * (1 + (rgb ? width * 3 : (width + 7) / 8)), '\0');
     return "\x89PNG\r\n\x1a\n" + Chunk("IHDR", header) + Chunk("IDAT", qCompress(rows, 1).mid(4)) + Chunk("IEND", {});
 }
@@ -166,6 +167,82 @@ private slots:
         const int lit = int(run.out.count('#'));
         QVERIFY2(expected > 60 && std::abs(lit - expected) * 10 <= expected,
                  qPrintable(QStringLiteral("%1 lit dots, ImageMagick %2").arg(lit).arg(expected)));
+    }
+
+    // Every frame of an animated GIF, as a viewer shows each (the frames one
+    // at a time by --frame), with its delay, in every format that holds
+    // frames, read back the same; bmp holds one picture.
+    void animationFrames()
+    {
+        QTemporaryDir folder;
+        const QString gif = folder.filePath("anim.gif");
+        QVERIFY(!Convert({"-size",
+                          "61x16",
+                          "xc:white",
+                          "-fill",
+                          "black",
+                          "(",
+                          "-clone",
+                          "0",
+                          "-draw",
+                          "rectangle 2,2 20,12",
+                          "-set",
+                          "delay",
+                          "10",
+                          ")",
+                          "(",
+                          "-clone",
+                          "0",
+                          "-draw",
+                          "circle 40,8 46,8",
+                          "-set",
+                          "delay",
+                          "20",
+                          "-set",
+                          "dispose",
+                          "previous",
+                          ")",
+                          "(",
+                          "-clone",
+                          "0",
+                          "-draw",
+                          "line 0,15 60,0",
+                          "-set",
+                          "delay",
+                          "50",
+                          ")",
+                          "-delete",
+                          "0",
+                          "-loop",
+                          "0",
+                          gif})
+                     .isNull());
+        const CliRun all = RunCli({"convert", "--frames", "all", "-f", "bin", "-o", "-", gif});
+        QCOMPARE(all.exitCode, 0);
+        QCOMPARE(all.out.size(), 2 + 3 * 490);
+        QCOMPARE(all.out.left(8), QByteArray("\x03\x00\x64\x00\xC8\x00\xF4\x01", 8));  // 3 frames: 100, 200, 500 ms
+        for (int k = 0; k < 3; ++k) {
+            const CliRun one = RunCli({"convert", "--frame", QString::number(k), "-f", "bin", "-o", "-", gif});
+            QCOMPARE(one.out, all.out.mid(8 + 488 * k, 488));
+        }
+        for (const Format& format : Formats()) {
+            const QString name = QString::fromLatin1(format.name);
+            const QString table = folder.filePath("table." + name);
+            const CliRun written = RunCli({"convert", "--frames", "all", "-f", name, "-o", table, gif});
+            if (!format.holdsFrames) {
+                QCOMPARE(written.exitCode, 64);
+                continue;
+            }
+            QCOMPARE(written.exitCode, 0);
+            QCOMPARE(RunCli({"convert", "--frames", "all", "-f", "bin", "-o", "-", table}).out, all.out);
+            const CliRun shown = RunCli({"preview", table});
+            QCOMPARE(shown.exitCode, 0);
+            QByteArrayList named;
+            for (const QByteArray& line : shown.OutLines())
+                named << line.left(line.startsWith("frame") ? line.size() : 0);
+            named.removeAll(QByteArray());
+            QCOMPARE(named, QByteArrayList({"frame 0, 100 ms:", "frame 1, 200 ms:", "frame 2, 500 ms:"}));
+        }
     }
 
     // Pictures too large to hold whole are taken row by row in the same

@@ -34,7 +34,7 @@ END
   for call in "$@"; do
     number=$((number + 1))
     mkdir -p "$src/$number/icons"
-    touch "$src/$number/logo.bmp" "$src/$number/logo.png" "$src/$number/Photo.JPG" "$src/$number/Logo.BMP.bmp" "$src/$number/icons/arrow.bmp" "$src/$number/icons/logo.bmp"
+    touch "$src/$number/logo.bmp" "$src/$number/logo.png" "$src/$number/anim.gif" "$src/$number/Photo.JPG" "$src/$number/Logo.BMP.bmp" "$src/$number/icons/arrow.bmp" "$src/$number/icons/logo.bmp"
     echo "add_subdirectory($number)" >>"$src/CMakeLists.txt"
     cat >"$src/$number/CMakeLists.txt" <<END
 add_custom_target(firmware_$number ALL)
@@ -63,6 +63,7 @@ rows=(
   "PICTURES $src/11/logo.bmp OUTPUT_DIR $scratch/elsewhere|convert -o $scratch/elsewhere/lcd_logo.txt S/logo.bmp"
   "PICTURES logo.png DITHER atkinson FIT cover|convert --fit cover --dither atkinson -o B/lcd_logo.txt S/logo.png"
   "PICTURES Photo.JPG FORMAT c FRAME 0 FLIP h ROTATE 90 THRESHOLD 255 BACKGROUND black INVERSE|convert --format c --inverse --background black --threshold 255 --rotate 90 --flip h --frame 0 -o B/lcd_Photo.h S/Photo.JPG"
+  "PICTURES anim.gif FORMAT c FRAMES all|convert --format c --frames all -o B/lcd_anim.h S/anim.gif"
 )
 calls=()
 for row in "${rows[@]}"; do
@@ -111,6 +112,7 @@ refused=(
   "PICTURES logo.png FIT fill|FIT fill; quillon-cli takes contain, cover, stretch, none"
   "PICTURES logo.png THRESHOLD 256|THRESHOLD 256; quillon-cli takes 0 to 255"
   "PICTURES logo.png ROTATE -90|ROTATE -90; quillon-cli takes 0, 90, 180, 270"
+  "PICTURES anim.gif FRAMES 2|FRAMES 2; quillon-cli takes all"
 )
 for row in "${refused[@]}"; do
   call=${row%%|*}
