@@ -168,16 +168,40 @@ const Firmware& FirmwareFor(const QString& assembler)
     return firmware.at(assembler);
 }
 
-std::vector<std::uint8_t> BytesOf(const DisplayImage& image)
-{
-    return {image.bytes().begin(), image.bytes().end()};
-}
-
 QByteArray Hex(const std::vector<std::uint8_t>& bytes)
 {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
         .toHex()
         .toUpper();
+}
+
+// What the tests write: each test image, and an animation of three of them.
+struct Table {
+    QString name;
+    std::vector<Frame> frames;  // one frame: a table of one image
+    std::string WrittenIn(const Format& format) const
+    {
+        const WriteOptions options{"logo", "test.bmp"};
+        return frames.size() == 1 ? format.Write(frames[0].image, options) : format.WriteFrames(frames, options);
+    }
+    std::vector<std::uint8_t> Bytes() const
+    {
+        return frames.size() == 1 ? BytesOf(frames[0].image, ByteOrder::Display) : AnimationBytes(frames);
+    }
+};
+
+const QList<Table>& Tables()
+{
+    static const QList<Table> tables = [] {
+        QList<Table> all;
+        for (const NamedImage& image : TestImages())
+            all << Table{image.name, {Frame{image.image, 0}}};
+        all << Table{"an animation",
+                     {Frame{TestImages()[0].image, 100}, Frame{TestImages()[1].image, 2500},
+                      Frame{TestImages()[3].image, 65535}}};
+        return all;
+    }();
+    return tables;
 }
 
 }  // namespace
@@ -190,8 +214,8 @@ private slots:
         QTest::addColumn<QString>("assembler");
         QTest::addColumn<int>("image");
         for (const char* assembler : {"as31", "sdas8051", "mcu8051ide"}) {
-            for (int k = 0; k < TestImages().size(); ++k)
-                QTest::addRow("%s, %s", assembler, qPrintable(TestImages()[k].name)) << QString(assembler) << k;
+            for (int k = 0; k < Tables().size(); ++k)
+                QTest::addRow("%s, %s", assembler, qPrintable(Tables()[k].name)) << QString(assembler) << k;
         }
     }
     void assembles()
@@ -201,11 +225,12 @@ private slots:
         const Firmware& recipe = FirmwareFor(assembler);
         if (const QString missing = Missing(recipe.commands); !missing.isEmpty())
             QFAIL(qPrintable(missing));
-        const DisplayImage shown = TestImages()[image].image;
+        const Table& shown = Tables()[image];
+        const std::vector<std::uint8_t> bytes = shown.Bytes();
         const Format& format = *FindFormat(recipe.format);
         const QString table = QString::fromStdString(DefaultOutputName(format, "test"));
         QTemporaryDir dir;
-        QVERIFY(WriteText(dir.filePath(table), QByteArray::fromStdString(format.Write(shown, {"logo", "test.bmp"}))));
+        QVERIFY(WriteText(dir.filePath(table), QByteArray::fromStdString(shown.WrittenIn(format))));
         QVERIFY(WriteText(dir.filePath(recipe.source), QByteArray(recipe.firmware).replace("@FILE@", table.toUtf8())));
         for (const QStringList& command : recipe.commands) {
             const QString unclean = Unclean(command, Run(dir.path(), command));
@@ -214,11 +239,11 @@ private slots:
         QString error;
         const auto memory = ParseIntelHex(ReadAll(dir.filePath(recipe.hex)), error);
         QVERIFY2(memory, qPrintable(error));
-        const auto data = BytesAt(*memory, 0x100, DisplayBytes);
+        const auto data = BytesAt(*memory, 0x100, bytes.size());
         QVERIFY2(data, "the table is not all in the HEX file");
-        QCOMPARE(Hex(*data), Hex(BytesOf(shown)));
+        QCOMPARE(Hex(*data), Hex(bytes));
         QCOMPARE(Hex(*BytesAt(*memory, 0, 3)), QByteArray("900100"));  // MOV DPTR,#0100H: the label's address
-        QCOMPARE(memory->size(), std::size_t{5 + DisplayBytes});       // and nothing else
+        QCOMPARE(memory->size(), 5 + bytes.size());                    // and nothing else
     }
 
     void compiles_data()
@@ -226,8 +251,8 @@ private slots:
         QTest::addColumn<QString>("compiler");
         QTest::addColumn<int>("image");
         for (const char* compiler : {"sdcc", "cc"}) {
-            for (int k = 0; k < TestImages().size(); ++k)
-                QTest::addRow("%s, %s", compiler, qPrintable(TestImages()[k].name)) << QString(compiler) << k;
+            for (int k = 0; k < Tables().size(); ++k)
+                QTest::addRow("%s, %s", compiler, qPrintable(Tables()[k].name)) << QString(compiler) << k;
         }
     }
     void compiles()
@@ -240,16 +265,18 @@ private slots:
                  : QList<QStringList>{{"cc", "-std=c89", "-Wall", "-Wextra", "-pedantic", "-o", "show", "main.c"}};
         if (const QString missing = Missing(commands); !missing.isEmpty())
             QFAIL(qPrintable(missing));
-        const DisplayImage shown = TestImages()[image].image;
+        const Table& shown = Tables()[image];
+        const std::vector<std::uint8_t> bytes = shown.Bytes();
         const Format& format = *FindFormat("c");
         const QString header = QString::fromStdString(DefaultOutputName(format, "test"));
         QTemporaryDir dir;
-        QVERIFY(WriteText(dir.filePath(header), QByteArray::fromStdString(format.Write(shown, {"logo", "test.bmp"}))));
+        QVERIFY(WriteText(dir.filePath(header), QByteArray::fromStdString(shown.WrittenIn(format))));
+        // An array of one image, or an animation's struct: its bytes in order either way.
         const QByteArray main = sdcc ? "#include \"@FILE@\"\n"
                                        "\n"
                                        "void main(void)\n"
                                        "{\n"
-                                       "    volatile unsigned char first = logo[0];\n"
+                                       "    volatile unsigned char first = *(const unsigned char*)&logo;\n"
                                        "    (void)first;\n"
                                        "}\n"
                                      : "#include <stdio.h>\n"
@@ -259,7 +286,7 @@ private slots:
                                        "{\n"
                                        "    int k;\n"
                                        "    for (k = 0; k < (int)sizeof logo; ++k)\n"
-                                       "        printf(\"%02X\", logo[k]);\n"
+                                       "        printf(\"%02X\", ((const unsigned char*)&logo)[k]);\n"
                                        "    return 0;\n"
                                        "}\n";
         QVERIFY(WriteText(dir.filePath("main.c"), QByteArray(main).replace("@FILE@", header.toUtf8())));
@@ -268,7 +295,7 @@ private slots:
         if (!sdcc) {
             const Ran shownBytes = Run(dir.path(), {dir.filePath("show")});
             QCOMPARE(shownBytes.exitCode, 0);
-            QCOMPARE(shownBytes.output, Hex(BytesOf(shown)));
+            QCOMPARE(shownBytes.output, Hex(bytes));
             return;
         }
         // Where the linker put the array, from its map; SDCC keeps const data in code memory.
@@ -278,9 +305,9 @@ private slots:
         QString error;
         const auto memory = ParseIntelHex(ReadAll(dir.filePath("main.ihx")), error);
         QVERIFY2(memory, qPrintable(error));
-        const auto data = BytesAt(*memory, placed.captured(1).toUInt(nullptr, 16), DisplayBytes);
+        const auto data = BytesAt(*memory, placed.captured(1).toUInt(nullptr, 16), bytes.size());
         QVERIFY2(data, "the array is not all in main.ihx");
-        QCOMPARE(Hex(*data), Hex(BytesOf(shown)));
+        QCOMPARE(Hex(*data), Hex(bytes));
     }
 
     // Why the formats exist: the window's listing, with A0H-FFH items, is not
