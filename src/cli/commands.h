@@ -1,10 +1,12 @@
-// The two commands of quillon-cli and the exit codes they answer with.
+// The commands of quillon-cli and the exit codes they answer with.
 #pragma once
 
 #include "cli/artwork_options.h"
 #include "formats/formats.h"
 
+#include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,5 +42,28 @@ struct PreviewOptions {
 };
 
 ExitCode RunPreview(const PreviewOptions& options);
+
+// Dots as preview prints them, a row of '#' (set), '.' (clear) and ' ' (never
+// painted) each.
+using DotRows = std::array<std::string, DisplayHeight>;
+DotRows RowsOf(const DisplayImage& image);
+
+// The dots of options.file read as preview reads it: a listing by the
+// window's reader, another table whole, a picture with the picture options.
+// Its problems are named on stderr; nothing when it cannot be shown at all.
+struct FileDots {
+    DotRows rows;
+    bool complete = true;  // no dot left unpainted, no line unread
+};
+std::optional<FileDots> ReadFileDots(const PreviewOptions& options);
+
+// The dots printed, or with options.png written as a PNG picture; then the
+// exit code, BadFile when not complete.
+ExitCode ShowDots(const DotRows& rows, const PreviewOptions& options, bool complete);
+
+// quillon-cli glass: its options added to the command line, and the run once
+// it was parsed.
+CLI::App* AddGlassCommand(CLI::App& app);
+ExitCode RunGlassCommand();
 
 }  // namespace quillon::cli

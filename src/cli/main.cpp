@@ -166,13 +166,14 @@ int Run(int argc, char** argv)
 
     CLI::App* textCommand = AddTextCommand(app);
     CLI::App* fontCommand = AddFontCommand(app);
+    CLI::App* glassCommand = AddGlassCommand(app);
 
     // A first word that is neither an option nor a command would otherwise only
     // be told as "a subcommand is required".
     if (argc > 1 && argv[1][0] != '-' &&
         app.get_subcommands([&](CLI::App* command) { return command->check_name(argv[1]); }).empty()) {
         std::cerr << "quillon-cli: " << argv[1]
-                  << " is not a command; the commands are convert, preview, text and font\n"
+                  << " is not a command; the commands are convert, preview, text, font and glass\n"
                   << "Run 'quillon-cli --help' for more information.\n";
         return UsageError;
     }
@@ -209,7 +210,7 @@ int Run(int argc, char** argv)
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, with exit code 0.
         CLI::App* failed = &app;
-        for (CLI::App* command : {convertCommand, previewCommand, textCommand, fontCommand})
+        for (CLI::App* command : {convertCommand, previewCommand, textCommand, fontCommand, glassCommand})
             failed = command->parsed() ? command : failed;
         if (error.get_exit_code() != 0) {
             if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
@@ -230,6 +231,8 @@ int Run(int argc, char** argv)
         return RunText();
     if (fontCommand->parsed())
         return RunFont();
+    if (glassCommand->parsed())
+        return RunGlassCommand();
     if (convertCommand->parsed()) {
         for (const std::string& input : inputs)
             convert.inputs.push_back(PathFromText(input));

@@ -70,9 +70,49 @@ std::string LineProblem(const LineFacts& line)
     return {};
 }
 
+// As convert answers --inverse with a table.
+void RefuseInverse(std::string_view name, std::string_view format)
+{
+    ProblemAt(name,
+              "--inverse picks a picture's colour; this is a table (" + std::string(format) + "), nothing to pick");
+}
+
+// A table in a format other than the listing, read whole as convert reads it,
+// or a picture, converted as convert converts it. Not handled when it is a
+// listing (or nothing known) and the window's reader is to show it; handled
+// without dots when its problem was named. A DB file the tolerant reader
+// cannot take whole is shown by the window's reader too, as a damaged listing.
+struct OtherFormat {
+    bool handled = false;
+    std::optional<DisplayImage> dots;
+};
+
+OtherFormat PreviewOtherFormat(std::string_view bytes, std::string_view name, const PreviewOptions& options)
+{
+    const Format* format = DetectFormat(bytes);
+    if (LooksLikePicture(bytes) && (!format || format->name == "bmp"))
+        return {true, PictureDots(bytes, name, options.picture, options.inverse)};
+    if (!format || format->name == "listing")
+        return {};
+    if (options.inverse) {
+        RefuseInverse(name, format->name);
+        return {true, std::nullopt};
+    }
+    const ReadResult read = format->read(bytes);
+    if (!read.Ok()) {
+        if (format->name == "a51")
+            return {};
+        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
+        return {true, std::nullopt};
+    }
+    return {true, *read};
+}
+
+}  // namespace
+
 // The dots shown: printed, or with --png written as a picture; then the
 // exit code. A preview that lost dots or lines writes no picture.
-ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const PreviewOptions& options, bool complete)
+ExitCode ShowDots(const DotRows& rows, const PreviewOptions& options, bool complete)
 {
     if (options.png.empty()) {
         for (const std::string& row : rows)
@@ -100,9 +140,9 @@ ExitCode Show(const std::array<std::string, AcceptedHeight>& rows, const Preview
     return AllGood;
 }
 
-ExitCode ShowImage(const DisplayImage& image, const PreviewOptions& options)
+DotRows RowsOf(const DisplayImage& image)
 {
-    std::array<std::string, AcceptedHeight> rows;
+    DotRows rows;
     for (int y = 0; y < AcceptedHeight; ++y) {
         rows[static_cast<std::size_t>(y)].assign(AcceptedWidth, ClearChar);
         for (int x = 0; x < AcceptedWidth; ++x) {
@@ -110,46 +150,10 @@ ExitCode ShowImage(const DisplayImage& image, const PreviewOptions& options)
                 rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = SetChar;
         }
     }
-    return Show(rows, options, true);
+    return rows;
 }
 
-// As convert answers --inverse with a table.
-ExitCode RefuseInverse(std::string_view name, std::string_view format)
-{
-    ProblemAt(name,
-              "--inverse picks a picture's colour; this is a table (" + std::string(format) + "), nothing to pick");
-    return BadFile;
-}
-
-// A table in a format other than the listing, read whole as convert reads it,
-// or a picture, converted as convert converts it: its dots, or nothing when it
-// is a listing (or nothing known) and the window's reader is to show it. A DB
-// file the tolerant reader cannot take whole is shown by the window's reader
-// too, as a damaged listing.
-std::optional<ExitCode> PreviewOtherFormat(std::string_view bytes, std::string_view name, const PreviewOptions& options)
-{
-    const Format* format = DetectFormat(bytes);
-    if (LooksLikePicture(bytes) && (!format || format->name == "bmp")) {
-        const std::optional<DisplayImage> dots = PictureDots(bytes, name, options.picture, options.inverse);
-        return dots ? ShowImage(*dots, options) : BadFile;
-    }
-    if (!format || format->name == "listing")
-        return std::nullopt;
-    if (options.inverse)
-        return RefuseInverse(name, format->name);
-    const ReadResult read = format->read(bytes);
-    if (!read.Ok()) {
-        if (format->name == "a51")
-            return std::nullopt;
-        ProblemAt(name, "cannot be read as " + std::string(format->name) + ": " + OneLine(read.Error()));
-        return BadFile;
-    }
-    return ShowImage(*read, options);
-}
-
-}  // namespace
-
-ExitCode RunPreview(const PreviewOptions& options)
+std::optional<FileDots> ReadFileDots(const PreviewOptions& options)
 {
     const std::filesystem::path& listing = options.file;
     const bool standardInput = listing == "-";
@@ -158,7 +162,7 @@ ExitCode RunPreview(const PreviewOptions& options)
         standardInput ? files::InputFile::StandardInput() : files::InputFile::Open(listing, "a listing");
     if (!file) {
         ProblemAt(name, "cannot be read: " + OneLine(file.Error()));
-        return BadFile;
+        return std::nullopt;
     }
 
     // A file small enough to be a table of another format is read whole first;
@@ -169,21 +173,23 @@ ExitCode RunPreview(const PreviewOptions& options)
     Result<std::string> head = files::ReadStart(*file, small ? ReadLimit + 1 : 16);
     if (!head) {
         ProblemAt(name, "cannot be read: " + OneLine(head.Error()));
-        return BadFile;
+        return std::nullopt;
     }
     const std::string start = std::move(*head);
     if (start.size() <= ReadLimit) {
         if (!small && LooksLikePicture(start) && !start.starts_with("BM")) {
             ProblemAt(name, "is larger than " + std::to_string(ReadLimit >> 20) +
                                 " MiB, more than quillon-cli reads of a picture");
-            return BadFile;
+            return std::nullopt;
         }
-        if (const std::optional<ExitCode> shown = small ? PreviewOtherFormat(start, name, options) : std::nullopt)
-            return *shown;
+        if (const OtherFormat other = small ? PreviewOtherFormat(start, name, options) : OtherFormat{}; other.handled)
+            return other.dots ? std::optional(FileDots{RowsOf(*other.dots), true}) : std::nullopt;
     }
 
-    if (options.inverse)
-        return RefuseInverse(name, "listing");
+    if (options.inverse) {
+        RefuseInverse(name, "listing");
+        return std::nullopt;
+    }
 
     // The counts a conversion of an accepted picture leaves for the walk.
     ScanState state;
@@ -212,7 +218,7 @@ ExitCode RunPreview(const PreviewOptions& options)
         const Result<std::size_t> got = file->Read(chunk.data(), chunk.size());
         if (!got) {
             ProblemAt(name, "cannot be read: " + OneLine(got.Error()));
-            return BadFile;
+            return std::nullopt;
         }
         if (*got == 0)
             break;
@@ -220,11 +226,6 @@ ExitCode RunPreview(const PreviewOptions& options)
     }
     painter.Finish();
 
-    const bool toPicture = !options.png.empty();
-    if (!toPicture) {
-        for (const std::string& row : dots.Rows())
-            Say(row);
-    }
     for (const auto& [number, why] : named)
         ProblemAt(name + ":" + std::to_string(number), why);
     if (notNamed > 0)
@@ -235,11 +236,13 @@ ExitCode RunPreview(const PreviewOptions& options)
                             " dots were never painted (shown as blanks)");
         complete = false;
     }
-    if (toPicture)
-        return Show(dots.Rows(), options, complete);
-    if (!StdoutIntact())
-        return BadFile;
-    return complete ? AllGood : BadFile;
+    return FileDots{dots.Rows(), complete};
+}
+
+ExitCode RunPreview(const PreviewOptions& options)
+{
+    const std::optional<FileDots> dots = ReadFileDots(options);
+    return dots ? ShowDots(dots->rows, options, dots->complete) : BadFile;
 }
 
 }  // namespace quillon::cli
