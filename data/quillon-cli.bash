@@ -16,7 +16,7 @@ _quillon_cli()
     fi
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case $word in
-            convert | preview | text | font) command=$word; break ;;
+            convert | preview | text | font | glass) command=$word; break ;;
         esac
     done
 
@@ -28,8 +28,18 @@ _quillon_cli()
                 COMPREPLY=($(compgen -P "$prefix" -W "listing a51 as31 sdas c bin bmp" -- "$current"))
             fi
             return ;;
-        --label | --size | --x | --y | --chars | --threshold | --frame | --scale)
+        --label | --size | --x | --y | --chars | --threshold | --frame | --scale | --clock | --busy-time | \
+            --reset-time | --rest | --instructions)
             COMPREPLY=()
+            return ;;
+        --wiring)
+            COMPREPLY=($(compgen -P "$prefix" -W "port 0x8000,0x8001,0x8002,0x8003" -- "$current"))
+            return ;;
+        --data)
+            COMPREPLY=($(compgen -P "$prefix" -W "P0 P1 P2 P3" -- "$current"))
+            return ;;
+        --a0 | --rw | --e1 | --e2)
+            COMPREPLY=($(compgen -P "$prefix" -W "$(echo P{0..3}.{0..7})" -- "$current"))
             return ;;
         --align)
             COMPREPLY=($(compgen -P "$prefix" -W "left center right" -- "$current"))
@@ -64,7 +74,7 @@ _quillon_cli()
         --flip)
             COMPREPLY=($(compgen -P "$prefix" -W "h v" -- "$current"))
             return ;;
-        -o | --output | --png)
+        -o | --output | --png | --expect | --s51)
             compopt -o filenames 2>/dev/null || true
             COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
             return ;;
@@ -75,7 +85,7 @@ _quillon_cli()
             if [[ $current == -* ]]; then
                 COMPREPLY=($(compgen -W "--help --version" -- "$current"))
             else
-                COMPREPLY=($(compgen -W "convert preview text font" -- "$current"))
+                COMPREPLY=($(compgen -W "convert preview text font glass" -- "$current"))
             fi ;;
         convert)
             if [[ $current == -* ]]; then
@@ -93,6 +103,14 @@ _quillon_cli()
             fi ;;
         font)
             COMPREPLY=($(compgen -W "--font --size --chars --format --output --label --help" -- "$current")) ;;
+        glass)
+            if [[ $current == -* ]]; then
+                COMPREPLY=($(compgen -W "--wiring --data --a0 --rw --e1 --e2 --clock --busy-time --reset-time --rest \
+                    --instructions --s51 --png --scale --expect --inverse $picture_options --help" -- "$current"))
+            else
+                compopt -o filenames 2>/dev/null || true
+                COMPREPLY=($(compgen -f -- "$current"))
+            fi ;;
         preview)
             if [[ $current == -* ]]; then
                 COMPREPLY=($(compgen -W "--inverse --png --scale $picture_options --help" -- "$current"))

@@ -7,7 +7,7 @@
 #include "files/input_file.h"
 #include "glass/glass.h"
 
-#include <set>
+#include <cstdio>
 
 namespace quillon::cli {
 

@@ -28,10 +28,13 @@ std::string Times(std::uint64_t count)
     return count == 1 ? "" : " (" + std::to_string(count) + " times)";
 }
 
+// "5 machine cycles", "16.7 machine cycles".
 std::string Cycles(Tick ticks)
 {
-    const Tick cycles = ticks / TicksPerCycle;
-    return std::to_string(cycles) + (cycles == 1 ? " machine cycle" : " machine cycles");
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f machine cycle%s", ticks % TicksPerCycle == 0 ? 0 : 1,
+                  static_cast<double>(ticks) / TicksPerCycle, ticks == TicksPerCycle ? "" : "s");
+    return text;
 }
 
 std::string Micros(Tick ticks, double clockMHz)
@@ -509,6 +512,10 @@ GlassResult RunGlass(const GlassOptions& options)
     const std::optional<std::filesystem::path> program = FindS51(options.s51);
     if (!program) {
         result.outcome = GlassResult::Outcome::NoSimulator;
+#ifdef _WIN32
+        result.problem = "s51: the 8051 simulator is run on Linux only (Debian package sdcc-ucsim)";
+        return result;
+#endif
         result.problem = options.s51.empty()
                              ? "s51: the 8051 simulator is not on PATH; it comes with the Debian package sdcc-ucsim"
                              : options.s51.string() +

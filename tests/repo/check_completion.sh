@@ -29,7 +29,7 @@ offers() {
     fi
 }
 
-offers "convert font preview text" quillon-cli ""
+offers "convert font glass preview text" quillon-cli ""
 offers "--help --version" quillon-cli -
 offers "--format" quillon-cli convert --fo
 offers "a51 as31" quillon-cli convert --format a
@@ -59,6 +59,12 @@ offers "h v" quillon-cli preview --flip ""
 offers "--png" quillon-cli preview --pn
 offers "lcd_logo.txt" quillon-cli preview --png lc
 offers "" quillon-cli convert --threshold ""
+offers "port" quillon-cli glass --wiring p
+offers "P3.0 P3.1 P3.2 P3.3 P3.4 P3.5 P3.6 P3.7" quillon-cli glass --wiring port --e1 P3.
+offers "P1" quillon-cli glass --data P1
+offers "--e1 --e2 --expect" quillon-cli glass --e
+offers "logo.bmp" quillon-cli glass --expect lo
+offers "" quillon-cli glass --clock ""
 
 # Every option offered is one the tool knows, and every format one it writes.
 help=$("$cli" convert --help)
@@ -83,8 +89,8 @@ for format in listing a51 as31 sdas c bin bmp; do
 done
 grep -q "{listing,a51,as31,sdas,c,bin,bmp}" <<<"$help" || { echo "FAIL: the tool's formats are not the ones offered"; failures=$((failures + 1)); }
 
-# The text and font commands take every option offered, and font every format.
-for command in text font; do
+# The text, font and glass commands take every option offered, and font every format.
+for command in text font glass; do
     help=$("$cli" "$command" --help)
     for option in $(COMP_WORDS=(quillon-cli "$command" -); COMP_CWORD=2; _quillon_cli; echo "${COMPREPLY[@]}"); do
         grep -q -- "$option" <<<"$help" || { echo "FAIL: $option is offered but not in $command --help"; failures=$((failures + 1)); }
