@@ -10,8 +10,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -21,6 +21,60 @@ extern char** environ;
 #endif
 
 namespace quillon::glass {
+
+namespace {
+
+// Digits of an s51 expression's value, printed one by one in hexadecimal.
+std::string PrintHex(const std::string& value, int digits)
+{
+    std::string text;
+    for (int i = digits - 1; i >= 0; --i) {
+        const std::string nibble = "((" + value + ")>>" + std::to_string(4 * i) + "&15)";
+        text += ",sim_print=48+" + nibble + "+39*(" + nibble + ">9)";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string S51Link::Record(char kind, int controller, const std::string& byte)
+{
+    return "sim_print=30,sim_print=" + std::to_string(static_cast<int>(kind)) +
+           ",sim_print=" + std::to_string('0' + controller) + PrintHex(byte, 2) + PrintHex("sim_ticks", 10) +
+           ",sim_print=10";
+}
+
+std::string S51Link::PortRecord(int enable, const std::vector<int>& ports)
+{
+    std::string text = "sim_print=30,sim_print=80,sim_print=" + std::to_string('0' + enable);
+    for (const int port : ports)
+        text += PrintHex("port" + std::to_string(port) + "_odr", 2);
+    return text + PrintHex("sim_ticks", 10) + ",sim_print=10";
+}
+
+#ifdef _WIN32
+
+S51Link::~S51Link() = default;
+
+std::optional<std::filesystem::path> FindS51(const std::filesystem::path&)
+{
+    return std::nullopt;
+}
+
+Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path&, const std::string&, const std::string&,
+                                                const std::vector<int>&)
+{
+    return Failure{"s51 is run only on Linux"};
+}
+
+Result<Step> S51Link::Run(const std::string&, std::uint64_t)
+{
+    return Failure{"s51 is run only on Linux"};
+}
+
+void S51Link::Finish() {}
+
+#else
 
 namespace {
 
@@ -34,17 +88,6 @@ constexpr long GatherNs = 20'000;
 // How long to wait between looks at the barrier: s51 is there within
 // microseconds of the mark it prints before it.
 constexpr long BarrierNs = 5'000;
-
-// Digits of an s51 expression's value, printed one by one in hexadecimal.
-std::string PrintHex(const std::string& value, int digits)
-{
-    std::string text;
-    for (int i = digits - 1; i >= 0; --i) {
-        const std::string nibble = "((" + value + ")>>" + std::to_string(4 * i) + "&15)";
-        text += ",sim_print=48+" + nibble + "+39*(" + nibble + ">9)";
-    }
-    return text;
-}
 
 std::optional<std::uint64_t> HexValue(std::string_view text)
 {
@@ -90,49 +133,6 @@ std::string LastWords(std::string_view text)
     std::erase(line, Mark);
     return line.empty() ? "nothing" : "\"" + line + "\"";
 }
-
-}  // namespace
-
-std::string S51Link::Record(char kind, int controller, const std::string& byte)
-{
-    return "sim_print=30,sim_print=" + std::to_string(static_cast<int>(kind)) +
-           ",sim_print=" + std::to_string('0' + controller) + PrintHex(byte, 2) + PrintHex("sim_ticks", 10) +
-           ",sim_print=10";
-}
-
-std::string S51Link::PortRecord(int enable, const std::vector<int>& ports)
-{
-    std::string text = "sim_print=30,sim_print=80,sim_print=" + std::to_string('0' + enable);
-    for (const int port : ports)
-        text += PrintHex("port" + std::to_string(port) + "_odr", 2);
-    return text + PrintHex("sim_ticks", 10) + ",sim_print=10";
-}
-
-#ifdef _WIN32
-
-S51Link::~S51Link() = default;
-
-std::optional<std::filesystem::path> FindS51(const std::filesystem::path&)
-{
-    return std::nullopt;
-}
-
-Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path&, const std::string&, const std::string&,
-                                                const std::vector<int>&)
-{
-    return Failure{"s51 is run only on Linux"};
-}
-
-Result<Step> S51Link::Run(const std::string&, std::uint64_t)
-{
-    return Failure{"s51 is run only on Linux"};
-}
-
-void S51Link::Finish() {}
-
-#else
-
-namespace {
 
 struct Pipe {
     int read = -1;

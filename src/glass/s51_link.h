@@ -1,17 +1,19 @@
 // The 8051 simulator s51 (uCsim, Debian's sdcc-ucsim) as a child process that
 // runs the firmware in steps and reports each access to the display with the
-// tick it happened at; the model of the controllers stays here.
+// tick it happened at; the model of the controllers is not in s51 but here
+// (sed1520.h), fed from the reports.
 //
 // s51 reads commands on its standard input. Breakpoints on the display's
-// addresses (or on the enable pins) carry conditions that print a record of
-// the access with sim_print: "\x1e", a kind letter, the controller, the byte
-// in two hex digits (for the pins: the port latches), sim_ticks in ten, "\n".
-// A step ends with "state" (instructions and ticks so far), a mark "\x1e\n"
-// and the port latches as a number, and a "file" command on a FIFO: s51
-// blocks in its open() until the next commands are written, then reads an
-// empty Intel HEX file. Waiting there instead of at its prompt spares the
-// 100 ms s51 sleeps whenever it finds no input. Which accesses stop the step,
-// and how reads are answered, is the caller's choice (glass.cpp).
+// addresses (or on the enables' port and bits) carry conditions that print a
+// record of the access with sim_print: "\x1e", a kind letter, the controller,
+// the byte in two hex digits (for the pins: the port latches), sim_ticks in
+// ten, "\n". A step ends with "state" (instructions and ticks so far), a mark
+// "\x1e\n" with the port latches as a number, and a command that makes s51
+// open a FIFO as its simulator interface's input: it blocks in open() until
+// the next commands are written and the FIFO is opened for writing. Waiting
+// there instead of at its prompt spares the 100 ms s51 sleeps whenever it
+// finds no input. Which accesses stop a step, and how reads are answered, is
+// glass.cpp's choice.
 #pragma once
 
 #include "common/result.h"
