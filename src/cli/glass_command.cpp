@@ -59,8 +59,8 @@ void TakeWiring(GlassCommandOptions& options)
         wiring.addresses = *glass::ParseAddresses(options.wiring);
         for (const char* pin : {"--data", "--a0", "--rw", "--e1", "--e2"}) {
             if (options.command->count(pin) > 0)
-                throw CLI::ValidationError(pin, "names a pin of --wiring port; the display is on the bus at " +
-                                                    options.wiring);
+                throw CLI::ValidationError(
+                    pin, "names a pin of --wiring port; the display is on the bus at " + options.wiring);
         }
         return;
     }
@@ -153,9 +153,7 @@ CLI::App* AddGlassCommand(CLI::App& app)
         "      or failed\n"
         "  64  the command line was not understood");
     command->add_option("FIRMWARE", options.firmware, "The firmware, an Intel HEX file")->required();
-    command
-        ->add_option("--wiring", options.wiring,
-                     "ADDRESSES (default 0x8000,0x8001,0x8002,0x8003) or port")
+    command->add_option("--wiring", options.wiring, "ADDRESSES (default 0x8000,0x8001,0x8002,0x8003) or port")
         ->type_name("HOW")
         ->check(Checked([](const std::string& value) -> Result<void> {
             if (value == "port")
@@ -184,8 +182,7 @@ CLI::App* AddGlassCommand(CLI::App& app)
         ->check(CLI::Range(0.001, 1000.0).description(""))
         ->group(timing);
     command
-        ->add_option("--busy-time", options.run.busyUs,
-                     "A controller is busy this long after each write (default 5)")
+        ->add_option("--busy-time", options.run.busyUs, "A controller is busy this long after each write (default 5)")
         ->type_name("US")
         ->check(CLI::Range(0.0, 1e6).description(""))
         ->group(timing);

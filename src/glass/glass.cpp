@@ -149,23 +149,23 @@ std::vector<std::string> Findings(const Display& display, const Timing& timing, 
         }
         if (const Tally& t = c.PastLastColumn(); t.count > 0) {
             lines.push_back(who + ": " + std::to_string(t.count) +
-                            (t.count == 1 ? " data byte came" : " data bytes came") +
-                            " past column 79 and " + (t.count == 1 ? "was" : "were") + " lost, the first (" +
-                            Hex(t.byte) + ") at machine cycle " + std::to_string(t.first / TicksPerCycle));
+                            (t.count == 1 ? " data byte came" : " data bytes came") + " past column 79 and " +
+                            (t.count == 1 ? "was" : "were") + " lost, the first (" + Hex(t.byte) +
+                            ") at machine cycle " + std::to_string(t.first / TicksPerCycle));
         }
         if (const Tally& t = c.ColumnOutOfRange(); t.count > 0) {
             lines.push_back(who + ": column " + std::to_string(t.byte) + " was set (command " + Hex(t.byte) + ")" +
                             Times(t.count) + "; its columns are 0-79");
         }
         if (const Tally& t = c.PageOutOfRange(); t.count > 0) {
-            lines.push_back(who + ": page " + std::to_string(t.byte - 0xB8) + " was set (command " + Hex(t.byte) +
-                            ")" + Times(t.count) + "; its pages are 0-3");
+            lines.push_back(who + ": page " + std::to_string(t.byte - 0xB8) + " was set (command " + Hex(t.byte) + ")" +
+                            Times(t.count) + "; its pages are 0-3");
         }
         if (const Tally& t = c.UnknownCommands(); t.count > 0) {
             lines.push_back(who + ": " +
-                            (t.count == 1 ? "command " + Hex(t.byte) + " is none it knows"
-                                          : std::to_string(t.count) + " commands were none it knows, the first " +
-                                                Hex(t.byte)));
+                            (t.count == 1
+                                 ? "command " + Hex(t.byte) + " is none it knows"
+                                 : std::to_string(t.count) + " commands were none it knows, the first " + Hex(t.byte)));
         }
         if (c.DisplayOn() && !c.StaticDrive()) {
             std::uint64_t count = 0;
@@ -217,8 +217,7 @@ std::vector<int> ReportedPorts(const Wiring& wiring)
 // write that may raise an enable while R/W is high stops the step: a read
 // begins, and the model puts its answer on the data port's pins before the
 // firmware reads them.
-std::string Setup(const GlassOptions& options, const Display& display, const Code& code,
-                  const std::vector<int>& ports)
+std::string Setup(const GlassOptions& options, const Display& display, const Code& code, const std::vector<int>& ports)
 {
     std::string setup;
     const Wiring& wiring = options.wiring;
@@ -235,8 +234,8 @@ std::string Setup(const GlassOptions& options, const Display& display, const Cod
             // MOVX writes the accumulator.
             setup += "break xram w " + command + " if \"" + S51Link::Record('C', k, "sfr[0xe0]") + ",pw=1,0\"\n";
             setup += "break xram w " + data + " if \"" + S51Link::Record('D', k, "sfr[0xe0]") + ",pw=1,0\"\n";
-            setup += "break xram r " + command + " if \"xram_chip[" + command + "]=sim_ticks<" + g + "r?" + g + "b:" +
-                     g + "i," + S51Link::Record('S', k, "xram_chip[" + command + "]") + ",0\"\n";
+            setup += "break xram r " + command + " if \"xram_chip[" + command + "]=sim_ticks<" + g + "r?" + g +
+                     "b:" + g + "i," + S51Link::Record('S', k, "xram_chip[" + command + "]") + ",0\"\n";
             setup += "break xram r " + data + " if \"" + S51Link::Record('R', k, "xram_chip[" + data + "]") + ",1\"\n";
         }
         const std::string status1 = std::to_string(wiring.addresses[0]);
@@ -246,8 +245,9 @@ std::string Setup(const GlassOptions& options, const Display& display, const Cod
             if (op != 0xE0 && op != 0xE2 && op != 0xE3)
                 continue;
             // MOVX A,@DPTR reads DPTR; MOVX A,@R0 and @R1 read P2's latch and R0 or R1.
-            const std::string from = op == 0xE0 ? "(dph*256+dpl)" : op == 0xE2 ? "(port2_odr*256+R0)"
-                                                                                : "(port2_odr*256+R1)";
+            const std::string from = op == 0xE0   ? "(dph*256+dpl)"
+                                     : op == 0xE2 ? "(port2_odr*256+R0)"
+                                                  : "(port2_odr*256+R1)";
             setup += "break " + std::to_string(address) + " if \"pw&&(" + from + "==" + status1 + "||" + from +
                      "==" + status2 + ")\"\n";
         }
@@ -261,8 +261,8 @@ std::string Setup(const GlassOptions& options, const Display& display, const Cod
              ",!" + bit(wiring.e1) + "&&" + readNext + "\"\n";
     setup += "break bits w " + std::to_string(wiring.e2.BitAddress()) + " if \"" + S51Link::PortRecord(2, ports) +
              ",!" + bit(wiring.e2) + "&&" + readNext + "\"\n";
-    const std::string wholePort = S51Link::PortRecord(0, ports) + ",(!" + bit(wiring.e1) + "||!" + bit(wiring.e2) +
-                                  ")&&" + readNext;
+    const std::string wholePort =
+        S51Link::PortRecord(0, ports) + ",(!" + bit(wiring.e1) + "||!" + bit(wiring.e2) + ")&&" + readNext;
     setup += "break sfr w " + std::to_string(wiring.e1.Sfr()) + " if \"" + wholePort + "\"\n";
     if (wiring.e2.port != wiring.e1.port)
         setup += "break sfr w " + std::to_string(wiring.e2.Sfr()) + " if \"" + wholePort + "\"\n";
@@ -296,9 +296,10 @@ Result<Code> CodeOf(std::string_view text)
         std::vector<std::uint8_t> bytes;
         for (std::size_t i = 1; i < line.size(); i += 2) {
             const auto digit = [](char c) {
-                return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                                                             : -1;
+                return c >= '0' && c <= '9'   ? c - '0'
+                       : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                       : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                              : -1;
             };
             const int high = digit(line[i]);
             const int low = digit(line[i + 1]);
@@ -315,26 +316,26 @@ Result<Code> CodeOf(std::string_view text)
             return Failure{where + "wrong checksum"};
         const std::uint32_t address = upper + (static_cast<std::uint32_t>(bytes[1]) << 8) + bytes[2];
         switch (bytes[3]) {
-        case 0:
-            if (address + bytes[0] > 0x10000)
-                return Failure{where + "code past 64 KiB, more than an 8051 addresses"};
-            for (std::size_t i = 0; i < bytes[0]; ++i)
-                code[address + i] = bytes[4 + i];
-            break;
-        case 1:
-            ended = true;
-            break;
-        case 2:
-        case 4:
-            if (bytes[0] != 2)
-                return Failure{where + "an address record without two address bytes"};
-            upper = bytes[3] == 2 ? ((bytes[4] << 8) + bytes[5]) * 16u : ((bytes[4] << 8) + bytes[5]) * 65536u;
-            break;
-        case 3:
-        case 5:
-            break;
-        default:
-            return Failure{where + "record type " + std::to_string(bytes[3]) + ", which Intel HEX does not have"};
+            case 0:
+                if (address + bytes[0] > 0x10000)
+                    return Failure{where + "code past 64 KiB, more than an 8051 addresses"};
+                for (std::size_t i = 0; i < bytes[0]; ++i)
+                    code[address + i] = bytes[4 + i];
+                break;
+            case 1:
+                ended = true;
+                break;
+            case 2:
+            case 4:
+                if (bytes[0] != 2)
+                    return Failure{where + "an address record without two address bytes"};
+                upper = bytes[3] == 2 ? ((bytes[4] << 8) + bytes[5]) * 16u : ((bytes[4] << 8) + bytes[5]) * 65536u;
+                break;
+            case 3:
+            case 5:
+                break;
+            default:
+                return Failure{where + "record type " + std::to_string(bytes[3]) + ", which Intel HEX does not have"};
         }
     }
     if (!ended)
@@ -362,25 +363,26 @@ public:
         for (const Access& access : step.accesses) {
             const int k = access.controller - 1;
             switch (access.kind) {
-            case 'C':
-            case 'D':
-                Write(k, access.kind == 'D', access.byte, access.tick);
-                break;
-            case 'S':
-                ++result_.reads;
-                break;
-            case 'R':
-                display_[k].ReadData(access.tick);
-                ++result_.reads;
-                answers_ += "expr xram_chip[" + std::to_string(wiring_.addresses[static_cast<std::size_t>(2 * k + 1)]) +
-                            "]=" + std::to_string(display_[k].Latch()) + "\n";
-                stopped = true;
-                break;
-            case 'P':
-                pinWrites.push_back(&access);
-                break;
-            default:
-                break;
+                case 'C':
+                case 'D':
+                    Write(k, access.kind == 'D', access.byte, access.tick);
+                    break;
+                case 'S':
+                    ++result_.reads;
+                    break;
+                case 'R':
+                    display_[k].ReadData(access.tick);
+                    ++result_.reads;
+                    answers_ += "expr xram_chip[" +
+                                std::to_string(wiring_.addresses[static_cast<std::size_t>(2 * k + 1)]) +
+                                "]=" + std::to_string(display_[k].Latch()) + "\n";
+                    stopped = true;
+                    break;
+                case 'P':
+                    pinWrites.push_back(&access);
+                    break;
+                default:
+                    break;
             }
         }
         TakeEnables(pinWrites, step.latches);
@@ -392,9 +394,9 @@ public:
                     continue;
                 const Controller& c = display_[k];
                 const std::string g = k == 0 ? "g1" : "g2";
-                answers_ += "expr pw=0," + g + "r=" + std::to_string(c.ReadyAt()) + "," + g + "b=" +
-                            std::to_string(c.StatusWhileBusy()) + "," + g + "i=" + std::to_string(c.StatusWhenReady()) +
-                            "\n";
+                answers_ += "expr pw=0," + g + "r=" + std::to_string(c.ReadyAt()) + "," + g +
+                            "b=" + std::to_string(c.StatusWhileBusy()) + "," + g +
+                            "i=" + std::to_string(c.StatusWhenReady()) + "\n";
             }
         } else {
             for (int k = 0; k < 2; ++k) {
@@ -516,10 +518,10 @@ GlassResult RunGlass(const GlassOptions& options)
         result.problem = "s51: the 8051 simulator is run on Linux only (Debian package sdcc-ucsim)";
         return result;
 #endif
-        result.problem = options.s51.empty()
-                             ? "s51: the 8051 simulator is not on PATH; it comes with the Debian package sdcc-ucsim"
-                             : options.s51.string() +
-                                   ": cannot be run as the 8051 simulator (s51 of the Debian package sdcc-ucsim)";
+        result.problem =
+            options.s51.empty()
+                ? "s51: the 8051 simulator is not on PATH; it comes with the Debian package sdcc-ucsim"
+                : options.s51.string() + ": cannot be run as the 8051 simulator (s51 of the Debian package sdcc-ucsim)";
         return result;
     }
 
@@ -573,13 +575,12 @@ GlassResult RunGlass(const GlassOptions& options)
     result.cycles = session.Now() / TicksPerCycle;
     result.findings = Findings(session.Model(), timing, session.Initialised());
     if (result.outcome == GlassResult::Outcome::NeverRested) {
-        result.findings.push_back(
-            session.AnyWrite()
-                ? "never came to rest: " + std::to_string(result.writes) + " writes in " +
-                      std::to_string(result.cycles) + " machine cycles, the last at cycle " +
-                      std::to_string(session.LastWrite() / TicksPerCycle) +
-                      " (--instructions N shows the glass after N instructions)"
-                : "wrote nothing in " + std::to_string(result.cycles) + " machine cycles");
+        result.findings.push_back(session.AnyWrite()
+                                      ? "never came to rest: " + std::to_string(result.writes) + " writes in " +
+                                            std::to_string(result.cycles) + " machine cycles, the last at cycle " +
+                                            std::to_string(session.LastWrite() / TicksPerCycle) +
+                                            " (--instructions N shows the glass after N instructions)"
+                                      : "wrote nothing in " + std::to_string(result.cycles) + " machine cycles");
     }
     return result;
 }

@@ -26,8 +26,8 @@ inline constexpr std::uint64_t MostWrites = 5'000;
 inline constexpr std::uint64_t MostCycles = 12'000'000;
 
 struct GlassOptions {
-    std::string firmware;        // the Intel HEX file's bytes
-    std::filesystem::path s51;   // empty: s51 on PATH
+    std::string firmware;       // the Intel HEX file's bytes
+    std::filesystem::path s51;  // empty: s51 on PATH
     Wiring wiring;
     double clockMHz = 12;
     double busyUs = DefaultBusyUs;
@@ -41,19 +41,19 @@ struct GlassOptions {
 
 struct GlassResult {
     enum class Outcome {
-        Rested,        // no write for restCycles
-        Ran,           // ran the instructions asked for
-        NeverRested,   // still writing after MostWrites, or nothing rested after MostCycles
-        NoSimulator,   // s51 is not there
-        Failed,        // the file or s51 failed; `problem` says how
+        Rested,       // no write for restCycles
+        Ran,          // ran the instructions asked for
+        NeverRested,  // still writing after MostWrites, or nothing rested after MostCycles
+        NoSimulator,  // s51 is not there
+        Failed,       // the file or s51 failed; `problem` says how
     };
     Outcome outcome = Outcome::Failed;
-    std::string problem;                 // one line, for NoSimulator and Failed
-    DisplayImage shown;                  // what the glass shows at the end
-    std::vector<std::string> findings;   // what the firmware got wrong, a line each
+    std::string problem;                // one line, for NoSimulator and Failed
+    DisplayImage shown;                 // what the glass shows at the end
+    std::vector<std::string> findings;  // what the firmware got wrong, a line each
     std::uint64_t instructions = 0;
-    std::uint64_t cycles = 0;            // machine cycles
-    std::uint64_t writes = 0;            // to both controllers
+    std::uint64_t cycles = 0;  // machine cycles
+    std::uint64_t writes = 0;  // to both controllers
     std::uint64_t reads = 0;
 };
 

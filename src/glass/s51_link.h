@@ -40,11 +40,11 @@ struct Access {
 
 // What one step did.
 struct Step {
-    std::vector<Access> accesses;  // in order
-    std::uint64_t instructions = 0;  // executed since the start
-    Tick ticks = 0;                  // since the start
+    std::vector<Access> accesses;                                 // in order
+    std::uint64_t instructions = 0;                               // executed since the start
+    Tick ticks = 0;                                               // since the start
     std::array<std::uint8_t, 4> latches{0xFF, 0xFF, 0xFF, 0xFF};  // P0-P3 as last written (those reported)
-    std::string stop;                // s51's words for why the step ended
+    std::string stop;                                             // s51's words for why the step ended
 };
 
 class S51Link {
@@ -83,8 +83,8 @@ private:
     int toChild_ = -1;
     int fromChild_ = -1;
     std::filesystem::path folder_;
-    bool barrier_ = false;  // the FIFO s51 waits at: "a" (true) or "b"
-    long slack_ = 0;        // the timer slack to restore
+    bool barrier_ = false;    // the FIFO s51 waits at: "a" (true) or "b"
+    long slack_ = 0;          // the timer slack to restore
     bool waiting_ = false;    // s51 is at the barrier
     std::size_t unread_ = 0;  // bytes sent that s51 began reading before the barrier
     std::string buffer_;

@@ -13,9 +13,9 @@ namespace quillon::glass {
 
 using Tick = std::uint64_t;
 
-inline constexpr int Pages = 4;        // of 8 RAM lines each
-inline constexpr int Columns = 80;     // RAM columns of one controller
-inline constexpr int Segments = 61;    // of them on the glass: controller 1 columns 0-60, controller 2 61-121
+inline constexpr int Pages = 4;      // of 8 RAM lines each
+inline constexpr int Columns = 80;   // RAM columns of one controller
+inline constexpr int Segments = 61;  // of them on the glass: controller 1 columns 0-60, controller 2 61-121
 inline constexpr Tick TicksPerCycle = 12;
 
 // Status bits (read at A0 = 0).
@@ -46,10 +46,10 @@ Timing TimingAt(double clockMHz, double busyUs, double resetUs);
 // Counts of one kind of mistake, with its first occurrence.
 struct Tally {
     std::uint64_t count = 0;
-    Tick first = 0;          // when it first happened
-    std::uint8_t byte = 0;   // the byte written then
-    bool data = false;       // a data byte, not a command
-    Tick since = 0;          // ticks from the write (or 0xE2) before it
+    Tick first = 0;         // when it first happened
+    std::uint8_t byte = 0;  // the byte written then
+    bool data = false;      // a data byte, not a command
+    Tick since = 0;         // ticks from the write (or 0xE2) before it
 
     void Note(Tick tick, std::uint8_t value, bool isData, Tick after)
     {
@@ -101,7 +101,7 @@ public:
 
     const Tally& WhileBusy() const { return whileBusy_; }
     const Tally& WhileResetting() const { return whileResetting_; }
-    const Tally& PastLastColumn() const { return pastColumn_; }  // data bytes at column 80
+    const Tally& PastLastColumn() const { return pastColumn_; }          // data bytes at column 80
     const Tally& ColumnOutOfRange() const { return columnOutOfRange_; }  // 0x50-0x7F
     const Tally& PageOutOfRange() const { return pageOutOfRange_; }      // 0xBC-0xBF
     const Tally& UnknownCommands() const { return unknown_; }
