@@ -3,6 +3,7 @@
 #include "files/input_file.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -10,14 +11,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
-
-extern char** environ;
 #endif
 
 namespace quillon::glass {
@@ -165,6 +163,66 @@ struct IgnorePipeSignal {
     struct sigaction previous {};
 };
 
+// --- what a signal that ends quillon-cli leaves behind: nothing -------------
+
+// The running s51 and its folder's files, for the handler; set before the
+// handler is installed, cleared after it is taken away.
+volatile sig_atomic_t child = 0;
+char leftovers[4][4096];  // the two FIFOs, the firmware's copy, the folder
+struct sigaction previousHandlers[3];
+constexpr int Ending[3] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void EndChildAndDie(int signal)
+{
+    if (child > 0)
+        kill(static_cast<pid_t>(child), SIGKILL);
+    for (int i = 0; i < 3; ++i)
+        unlink(leftovers[i]);
+    rmdir(leftovers[3]);
+    for (int i = 0; i < 3; ++i) {
+        if (Ending[i] == signal)
+            sigaction(signal, &previousHandlers[i], nullptr);
+    }
+    raise(signal);
+}
+
+// While s51 runs, SIGINT, SIGTERM and SIGHUP end it and remove its folder
+// before they end quillon-cli as they would have; a signal the caller
+// ignores or handles is left to it.
+void GuardChild(pid_t pid, const std::filesystem::path& folder)
+{
+    const std::string names[4] = {(folder / "a").string(), (folder / "b").string(),
+                                  (folder / "firmware.ihx").string(), folder.string()};
+    for (int i = 0; i < 4; ++i) {
+        if (names[i].size() >= sizeof leftovers[i])
+            return;
+    }
+    for (int i = 0; i < 4; ++i)
+        std::memcpy(leftovers[i], names[i].c_str(), names[i].size() + 1);
+    child = pid;
+    for (int i = 0; i < 3; ++i) {
+        sigaction(Ending[i], nullptr, &previousHandlers[i]);
+        if ((previousHandlers[i].sa_flags & SA_SIGINFO) || previousHandlers[i].sa_handler != SIG_DFL)
+            continue;
+        struct sigaction guard {};
+        guard.sa_handler = EndChildAndDie;
+        sigemptyset(&guard.sa_mask);
+        sigaction(Ending[i], &guard, nullptr);
+    }
+}
+
+void Unguard()
+{
+    if (child == 0)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        struct sigaction current {};
+        if (sigaction(Ending[i], nullptr, &current) == 0 && current.sa_handler == EndChildAndDie)
+            sigaction(Ending[i], &previousHandlers[i], nullptr);
+    }
+    child = 0;
+}
+
 bool Executable(const std::filesystem::path& path)
 {
     struct stat facts {};
@@ -252,29 +310,53 @@ Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path& pro
         close(in->write);
         return Failure{out.Error()};
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in->read, 0);
-    posix_spawn_file_actions_adddup2(&actions, out->write, 1);
-    posix_spawn_file_actions_adddup2(&actions, out->write, 2);
-    // In its folder, the barrier's name is short: s51 echoes every command.
-    posix_spawn_file_actions_addchdir_np(&actions, link->folder_.c_str());
     // An 8052 (256 bytes of internal RAM, 64 KiB of external), no colours,
-    // no banner or load messages: only what the commands print.
-    // s51 starts in the folder: its own path must not depend on ours.
+    // no banner or load messages: only what the commands print. s51 starts
+    // in the folder, where the barriers' names are short (s51 echoes every
+    // command), so its own path must not depend on ours.
     std::string programText = std::filesystem::absolute(program, error).string();
     std::string type = "-t", cpu = "8052", plain = "-b", quiet = "-q";
     char* arguments[] = {programText.data(), type.data(), cpu.data(), plain.data(), quiet.data(), nullptr};
-    const int spawned = posix_spawn(&link->pid_, programText.c_str(), &actions, nullptr, arguments, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const std::string folderText = link->folder_.string();
+    const Result<Pipe> failed = MakePipe();  // the child's errno when it cannot run s51
+    if (!failed) {
+        for (const int fd : {in->read, in->write, out->read, out->write})
+            close(fd);
+        return Failure{failed.Error()};
+    }
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // s51 ends with quillon-cli, however that ends: it would otherwise
+        // wait at its barrier for ever.
+        prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
+        int why = 0;
+        if (getppid() != parent || dup2(in->read, 0) < 0 || dup2(out->write, 1) < 0 || dup2(out->write, 2) < 0 ||
+            chdir(folderText.c_str()) != 0)
+            why = errno;
+        else
+            execv(programText.c_str(), arguments);
+        why = why != 0 ? why : errno;
+        [[maybe_unused]] const ssize_t told = write(failed->write, &why, sizeof why);
+        _exit(127);
+    }
+    const int forkError = errno;
     close(in->read);
     close(out->write);
+    close(failed->write);
     link->toChild_ = in->write;
     link->fromChild_ = out->read;
-    if (spawned != 0) {
-        link->pid_ = -1;
-        return Failure{"cannot be started: " + files::ErrorText(spawned)};
+    if (pid < 0) {
+        close(failed->read);
+        return Failure{"cannot be started: " + files::ErrorText(forkError)};
     }
+    link->pid_ = pid;
+    int why = 0;
+    const ssize_t told = read(failed->read, &why, sizeof why);
+    close(failed->read);
+    if (told == sizeof why)
+        return Failure{"cannot be started: " + files::ErrorText(why)};
+    GuardChild(pid, link->folder_);
     const std::string first = "file \"firmware.ihx\"\n" + setup;
     if (Result<void> sent = link->Send(first); !sent)
         return Failure{sent.Error()};
@@ -467,6 +549,7 @@ void S51Link::Finish()
     if (slack_ > 0)
         prctl(PR_SET_TIMERSLACK, slack_, 0, 0, 0);
     slack_ = 0;
+    Unguard();
 }
 
 #endif
