@@ -47,6 +47,11 @@ ExitCode RunFont()
     return BadFile;
 }
 
+ExitCode RunGlassCommand()
+{
+    return BadFile;
+}
+
 }  // namespace quillon::cli
 
 namespace {
