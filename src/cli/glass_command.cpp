@@ -59,8 +59,7 @@ void TakeWiring(GlassCommandOptions& options)
         wiring.addresses = *glass::ParseAddresses(options.wiring);
         for (const char* pin : {"--data", "--a0", "--rw", "--e1", "--e2"}) {
             if (options.command->count(pin) > 0)
-                throw CLI::ValidationError(
-                    pin, "names a pin of --wiring port; the display is on the bus at " + options.wiring);
+                throw CLI::ValidationError(pin, "is for --wiring port; the display is on the bus at " + options.wiring);
         }
         return;
     }

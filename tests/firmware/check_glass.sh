@@ -168,7 +168,7 @@ fails 64 "takes four addresses (command 1, data 1, command 2, data 2), not 3" "$
 fails 64 "names address 0x8000 twice" "$cli" glass --wiring 0x8000,0x8001,0x8000,0x8003 "$fw"
 fails 64 "\"P3.9\" is no port pin" "$cli" glass --wiring port --e1 P3.9 "$fw"
 fails 64 "\"P4\" is no port" "$cli" glass --wiring port --data P4 "$fw"
-fails 64 "--e1: names a pin of --wiring port" "$cli" glass --e1 P3.4 "$fw"
+fails 64 "--e1: is for --wiring port" "$cli" glass --e1 P3.4 "$fw"
 fails 64 "--e1 and --e2 are both P3.4" "$cli" glass --wiring port --e2 P3.4 "$fw"
 fails 64 "--a0 P1.0 is on the data port P1" "$cli" glass --wiring port --a0 P1.0 "$fw"
 fails 64 "--scale requires --png" "$cli" glass --scale 2 "$fw"
