@@ -97,4 +97,12 @@ broken "the enables swapped" display_port.c 's/P3_4$/P3_X/; s/P3_5$/P3_4/; s/P3_
 broken "a 24 MHz clock" display.s "" asm \
   "came while it was still resetting and were lost, the first (command 0xA4) 2069 machine cycles after 0xE2; a reset takes 2 ms, 4000 machine cycles" \
   --clock 24
-echo "three drivers show every picture on the glass; the eight broken ones are told"
+# The same driver against a slower controller: writes 11 machine cycles apart
+# are too close for a busy time of 12 us, 2,069 cycles after 0xE2 for a reset
+# of 2.1 ms.
+broken "a busy time of 12 us" display.s "" asm \
+  "controller 1 (columns 0-60): 6 writes came while it was busy and were lost, the first (command 0xA0) 11 machine cycles after the write before; it is busy 12 µs after each write, 12 machine cycles at 12 MHz" \
+  --busy-time 12
+broken "a reset time of 2.1 ms" display.s "" asm \
+  "2069 machine cycles after 0xE2; a reset takes 2.1 ms, 2100 machine cycles" --reset-time 2100
+echo "three drivers show every picture on the glass; the ten broken ones are told"

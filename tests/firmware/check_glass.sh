@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # quillon-cli glass with small firmware written here: a driver that sets both
-# controllers up and clears them, edited row by row into the mistakes the
-# command names (each with its own line and exit status 1); a display data
-# read; the PNG; the exit statuses of a missing s51, a file that is no Intel
+# controllers up and clears them, edited row by row into the set-ups that
+# change what the glass shows and the mistakes the command names (each with
+# its own line and exit status 1); display data reads on the bus and on the
+# pins; the PNG; the exit statuses of a missing s51, a file that is no Intel
 # HEX and a command line not understood.
 set -euo pipefail
 cli=$1
@@ -110,6 +111,26 @@ table column '"\xff" . "\0" x 487'
 glass read --expect "$scratch/column.bmp"
 [ "$status" -eq 0 ] || fail "the data read: status $status, $(cat "$scratch/err")"
 
+# shows NAME SED PERL: the template edited by SED shows the 488 bytes the Perl
+# expression gives, whatever else it says. The set-up commands change what
+# the glass shows of the RAM; a byte 0x01 at page 0, column 0 or 79, is the
+# top dot of a column.
+shows() {
+  firmware "$1" "$2"
+  table "$1" "$3"
+  glass "$1" --expect "$scratch/$1.bmp"
+  ! grep -q "differs from" "$scratch/err" || fail "$1: $(cat "$scratch/err")"
+}
+corner() {
+  echo "s/^; body\$/        mov a,#$1\n        acall cmd\n        mov a,#0xB8\n        acall cmd\n        mov a,#$2\n        acall cmd\n        mov a,#1\n        acall dat/"
+}
+shows start-line-1 "$(corner 0xC1 0)" '"\0" x 183 . "\x80" . "\0" x 304'  # RAM line 0 on row 31
+# Reversed, columns 79 to 19 show: 79 and 78-61 (never cleared) hold 0xA5.
+shows reversed "$(corner 0xA1 0x4F)" '"\x01" . "\xa5" x 18 . "\0" x 42 . ("\xa5" x 19 . "\0" x 42) x 3 . "\0" x 244'
+shows half-duty "$(corner 0xA8 0)" '"\x01" . "\0" x 487'                # row 0 of 16 driven
+shows static-drive "$(corner 0xA5 0)" '"\xff" x 244 . "\0" x 244'
+shows display-off "$(corner 0xAE 0)" '"\0" x 488'
+
 # said NAME SED LINE [OPTIONS]: the template edited by SED exits with 1 and
 # says LINE (a line after the file's name, or its start).
 said() {
@@ -143,6 +164,74 @@ said silent 's/^        mov sp,#0x60/idle:   sjmp idle/' "wrote nothing in 12000
 # At rest sooner than the reset's 2 ms, the glass is read before the rest of
 # the set-up: nothing was written after 0xE2.
 said hasty "" "controller 1 (columns 0-60) is left with its display off (0xAF turns it on)" --rest 1000
+
+# On the pins: controller 1 alone, its status read with E held high until
+# the reset and each busy time are over; a byte written, read back in
+# read-modify-write (a dummy read first) and written again turned over.
+cat >"$scratch/pins.s" <<'EOF'
+        .area CSEG (ABS,CODE)
+        .org 0x0000
+        clr p3.4            ; the enables low while R/W is still high
+        clr p3.5
+        mov dptr,#setup
+next:   clr a
+        movc a,@a+dptr
+        inc dptr
+        jz draw
+        acall cmd
+        sjmp next
+draw:   mov a,#0x0F
+        acall dat
+        mov a,#0x00         ; back to column 0
+        acall cmd
+        mov a,#0xE0
+        acall cmd
+        acall rd            ; the dummy read
+        acall rd
+        cpl a
+        acall dat
+        mov a,#0xEE
+        acall cmd
+done:   sjmp done
+
+ready:  mov p1,#0xFF
+        clr p3.2            ; A0 = 0
+        setb p3.3           ; R/W = 1
+        setb p3.4
+poll:   mov a,p1
+        jb acc.7,poll
+        jb acc.4,poll
+        clr p3.4
+        ret
+cmd:    push acc
+        acall ready
+        pop acc
+        clr p3.2
+write:  clr p3.3
+        mov p1,a
+        setb p3.4
+        clr p3.4
+        ret
+dat:    push acc
+        acall ready
+        pop acc
+        setb p3.2
+        sjmp write
+rd:     acall ready
+        setb p3.2
+        setb p3.3
+        setb p3.4
+        mov a,p1
+        clr p3.4
+        ret
+setup:  .db 0xE2, 0xA4, 0xA0, 0xA9, 0xC0, 0xAF, 0xB8, 0x00, 0
+EOF
+run "$scratch/as.log" sdas8051 -o "$scratch/pins.rel" "$scratch/pins.s"
+run "$scratch/as.log" sdld -n -i "$scratch/pins.ihx" "$scratch/pins.rel"
+table pins '"\xf0" . "\xa5" x 243 . "\0" x 244'  # the rest of its RAM as it powered on
+glass pins --wiring port --expect "$scratch/pins.bmp"
+[ "$status" -eq 1 ] && ! grep -q "differs from\|while it was" "$scratch/err" &&
+  grep -qF "controller 2 (columns 61-121) was never written" "$scratch/err" || fail "pins: $(cat "$scratch/err")"
 
 # Exit status 2: no s51, a file that is no Intel HEX, a --expect that cannot
 # be read; 64: a command line not understood. Nothing on stdout.
