@@ -48,7 +48,7 @@ _quillon_cli()
                     choices=${choices%\}}
                     COMPREPLY=($(compgen -P "$prefix" -W "${choices//,/ }" -- "$current"))
                     return ;;
-                FILE | FONT | PICTURE)
+                FILE | FONT | PICTURE | PATH)
                     compopt -o filenames 2>/dev/null || true
                     COMPREPLY=($(compgen -P "$prefix" -f -- "$current"))
                     return ;;
@@ -59,9 +59,9 @@ _quillon_cli()
         fi
     fi
     if [[ $current == -* ]]; then
-        COMPREPLY=($(compgen -W "$(grep -oE -- '^  (-[a-z],)?--[a-z-]+' <<<"$help" | sed 's/.*,//; s/^ *//') --" \
+        COMPREPLY=($(compgen -W "$(grep -oE -- '^  (-[a-z],)?--[a-z0-9-]+' <<<"$help" | sed 's/.*,//; s/^ *//') --" \
             -- "$current"))
-    elif grep -qE '^  (INPUT|FILE) ' <<<"$help"; then
+    elif grep -qE '^  (INPUT|FILE|FIRMWARE) ' <<<"$help"; then
         compopt -o filenames 2>/dev/null || true
         COMPREPLY=($(compgen -f -- "$current"))
     else

@@ -31,6 +31,7 @@ std::unique_ptr<Command> ConvertCommand();
 std::unique_ptr<Command> PreviewCommand();
 std::unique_ptr<Command> TextCommand();
 std::unique_ptr<Command> FontCommand();
+std::unique_ptr<Command> GlassCommand();
 std::unique_ptr<Command> FormatsCommand();
 
 // Runs quillon-cli's command line; `run` does the parsed command's work (the

@@ -15,12 +15,14 @@ namespace quillon::cli {
 namespace {
 
 // The commands, in the order --help lists them.
-constexpr std::array CommandTable = {ConvertCommand, PreviewCommand, TextCommand, FontCommand, FormatsCommand};
+constexpr std::array CommandTable = {ConvertCommand, PreviewCommand, TextCommand,
+                                     FontCommand,    GlassCommand,   FormatsCommand};
 
 constexpr const char* ExitCodes = R"(Exit codes:
   0   all good: every file written, every file up to date, or the dots
       shown whole
-  1   --check found a file that is missing or out of date
+  1   --check found a file that is missing or out of date; glass found the
+      firmware at fault, or the glass unlike --expect
   2   a file was refused, or could not be read or written (preview: some of
       its lines could not be read, or dots were left unpainted)
   64  the command line was not understood)";
@@ -100,8 +102,10 @@ int Answer(const CLI::ParseError& error, CLI::App& app, const std::vector<CLI::A
         failed = command->parsed() ? command : failed;
     if (error.get_exit_code() != 0) {
         if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
-            failed->exit(CLI::ExtrasError(unknown + " is not an option; a name that begins with - goes after --, as "
-                                                    "in: " + failed->get_name() + " -- " + unknown,
+            failed->exit(CLI::ExtrasError(unknown +
+                                              " is not an option; a name that begins with - goes after --, as "
+                                              "in: " +
+                                              failed->get_name() + " -- " + unknown,
                                           CLI::ExitCodes::ExtrasError),
                          std::cout, std::cerr);
             return UsageError;
@@ -117,7 +121,7 @@ int RunCommandLine(int argc, char** argv, Runner run)
     CLI::App app(
         "Turns pictures (PNG, GIF, JPEG, PNM, BMP) into 122 x 32 LCD data tables:\n"
         "the Quillon window's listing, byte for byte, or what assemblers and C\n"
-        "compilers take.",
+        "compilers take; and shows what 8051 firmware puts on the display.",
         "quillon-cli");
     SetUp(app);
     std::vector<std::unique_ptr<Command>> commands;
@@ -125,8 +129,10 @@ int RunCommandLine(int argc, char** argv, Runner run)
     for (const auto make : CommandTable) {
         commands.push_back(make());
         added.push_back(commands.back()->Add(app));
-        added.back()->footer(added.back()->get_footer() + (added.back()->get_footer().empty() ? "" : "\n\n") +
-                             ExitCodes);
+        // A command whose codes mean more says them itself.
+        const std::string footer = added.back()->get_footer();
+        if (footer.find("Exit codes:") == std::string::npos)
+            added.back()->footer(footer + (footer.empty() ? "" : "\n\n") + ExitCodes);
     }
     if (argc > 1 && !IsCommandWord(app, argv[1])) {
         std::cerr << "quillon-cli: " << argv[1] << " is not a command; the commands are " << CommandNames(app)

@@ -70,7 +70,6 @@ const std::map<std::string, std::function<std::vector<std::string>()>>& Lists()
         {"background", [] { return Strings(BackgroundNames); }},
         {"flip", [] { return Strings(std::vector<std::string_view>(FlipNames.begin() + 1, FlipNames.end())); }},
         {"rotate", [] { return Strings(Rotations); }},
-        {"frames", [] { return FramesChoices; }},
     };
     return lists;
 }

@@ -6,7 +6,7 @@
 #include "cli/command.h"
 #include "cli/messages.h"
 #include "cli/options.h"
-#include "preview/dots_png.h"
+#include "cli/shown_dots.h"
 #include "preview/listing_reader.h"
 
 #include <algorithm>
@@ -17,16 +17,12 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr char SetChar = '#';    // a "1" bit, black in the window
-constexpr char ClearChar = '.';  // a "0" bit, green in the window
-constexpr char BlankChar = ' ';
-
 // Lines named one by one; past this many a listing is plainly no listing.
 constexpr std::size_t MostLinesNamed = 100;
 // How much of a file too long to read whole is looked at to tell a listing.
 constexpr std::size_t LookAhead = 64 * 1024;
 
-using Rows = std::array<std::string, DisplayHeight>;
+using Rows = DotRows;
 
 // The dots as characters, one string per row.
 class TextDots final : public DotSurface {
@@ -53,19 +49,6 @@ public:
 private:
     Rows rows_;
 };
-
-Rows RowsOf(const DisplayImage& image)
-{
-    Rows rows;
-    for (int y = 0; y < DisplayHeight; ++y) {
-        rows[static_cast<std::size_t>(y)].assign(DisplayWidth, ClearChar);
-        for (int x = 0; x < DisplayWidth; ++x) {
-            if (image.Dot(x, y))
-                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = SetChar;
-        }
-    }
-    return rows;
-}
 
 // Why the window's reader cannot make whole bytes of a line, or nothing.
 std::string LineProblem(const LineFacts& line)
@@ -143,28 +126,7 @@ void Preview::Check()
 // code. A preview that lost dots or lines writes no picture.
 ExitCode Preview::Show(const Rows& rows, bool complete) const
 {
-    if (png_.empty()) {
-        for (const std::string& row : rows)
-            Say(row);
-        return !StdoutIntact() ? BadFile : complete ? AllGood : BadFile;
-    }
-    if (!complete)
-        return BadFile;
-    DotPaints paints;
-    for (std::size_t y = 0; y < rows.size(); ++y) {
-        for (std::size_t x = 0; x < rows[y].size(); ++x) {
-            const char dot = rows[y][x];
-            paints[y * DisplayWidth + x] = dot == SetChar     ? DotPaint::Set
-                                           : dot == ClearChar ? DotPaint::Clear
-                                                              : DotPaint::Unpainted;
-        }
-    }
-    const Result<std::string> picture = DotsPng(paints, scale_);
-    if (!picture) {
-        Problem(PathFromText(png_), "cannot be written: " + OneLine(picture.Error()));
-        return BadFile;
-    }
-    return WriteOutput(PathFromText(png_), *picture) ? AllGood : BadFile;
+    return ShowDots(rows, png_, scale_, complete);
 }
 
 ExitCode Preview::Refuse(const std::string& name, const std::string& why) const

@@ -97,7 +97,7 @@ private slots:
         QTest::newRow("no arguments") << QStringList{} << QByteArray("subcommand is required") << QByteArray("");
         QTest::newRow("unknown command")
             << QStringList{"frob", "p.bmp"}
-            << QByteArray("frob is not a command; the commands are convert, preview, text, font and formats") << QByteArray("");
+            << QByteArray("frob is not a command; the commands are convert, preview, text, font, glass and formats") << QByteArray("");
         QTest::newRow("option before the command")
             << QStringList{"--inverse", "convert", "p.bmp"} << QByteArray("--inverse") << QByteArray(" convert");
         QTest::newRow("convert without pictures")

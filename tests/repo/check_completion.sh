@@ -30,7 +30,7 @@ offers() {
 }
 
 # The command run is the one named first on the line, as bash gives it.
-offers "convert font formats preview text" "$cli" ""
+offers "convert font formats glass preview text" "$cli" ""
 offers "--help --version" "$cli" -
 offers "--format" "$cli" convert --fo
 offers "a51 as31" "$cli" convert --format a
@@ -62,6 +62,10 @@ offers "--png" "$cli" preview --pn
 offers "lcd_logo.txt" "$cli" preview --png lc
 offers "" "$cli" convert --threshold ""
 offers "pictures" "$cli" formats --names pi
+offers "--e1 --e2 --expect" "$cli" glass --e
+offers "logo.bmp" "$cli" glass --expect lo
+offers "fonts lcd_logo.txt logo.bmp" "$cli" glass ""
+offers "" "$cli" glass --clock ""
 
 # Every option a command's help lists is offered, and each value offered for
 # a choice is taken.
@@ -69,7 +73,7 @@ commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z]*\) .*/\1/p')
 for command in $commands; do
     help=$("$cli" "$command" --help)
     offered=$(COMP_WORDS=("$cli" "$command" -); COMP_CWORD=2; _quillon_cli || true; printf '%s\n' "${COMPREPLY[@]}")
-    for option in $(grep -oE -- '^  (-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ *//'); do
+    for option in $(grep -oE -- '^  (-[a-z],)?--[a-z][a-z0-9-]*' <<<"$help" | sed 's/.*,//; s/^ *//'); do
         grep -qx -- "$option" <<<"$offered" || { echo "FAIL: $command $option is not offered"; failures=$((failures + 1)); }
     done
 done

@@ -19,7 +19,7 @@ for page in quillon quillon-cli; do
   [ ! -s "$scratch/warnings" ] || fail "$page.1: $(cat "$scratch/warnings")"
 done
 
-options() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
+options() { grep -o -- '--[a-z][a-z0-9-]*' | sort -u; }
 documented=$(options <"$scratch/quillon-cli.txt")
 commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/{s/^  \([a-z]*\) .*/\1/p}')
 taken=$(for command in "" $commands; do "$cli" $command --help; done | options)
@@ -27,7 +27,8 @@ taken=$(for command in "" $commands; do "$cli" $command --help; done | options)
   fail "quillon-cli(1) and --help list other options (< page, > --help): $(diff <(echo "$documented") <(echo "$taken"))"
 
 # The examples, in a folder with a picture, a logo and a photo, a folder of
-# pictures whose listings are up to date, and a firmware folder.
+# pictures whose listings are up to date, and a firmware folder with the
+# drivers of examples/firmware.
 work=$scratch/work
 mkdir -p "$work/pictures" "$work/firmware" "$scratch/bin"
 ln -s "$cli" "$scratch/bin/quillon-cli"
@@ -37,6 +38,9 @@ cp "$source_dir/docs/dither/logo.png" "$source_dir/docs/dither/photo.jpg" "$work
 cp "$picture" "$work/pictures/a.bmp"
 cp "$picture" "$work/pictures/b.bmp"
 "$cli" convert --quiet "$work"/pictures/*.bmp
+# The firmware the glass examples run, showing the logo (sdcc, sdcc-ucsim).
+make -s -C "$source_dir/examples/firmware" BUILD="$work/firmware" PICTURE="$work/logo.bmp" QUILLON_CLI="$cli" \
+  >"$scratch/make.log" 2>&1 || fail "examples/firmware does not build: $(cat "$scratch/make.log")"
 # The fonts the text and font examples name (fonts-dejavu-core, xfonts-base).
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/X11/misc/6x13.pcf.gz "$work/"
 examples=$(sed -n '/^EXAMPLES$/,/^[A-Z]/{/^ /p}' "$scratch/quillon-cli.txt" | sed 's/^ *//')
