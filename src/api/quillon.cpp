@@ -2,11 +2,15 @@
 // route quillon-cli takes, its failures turned into one line of text.
 #include "quillon/quillon.h"
 
+#include "common/paths.h"
+#include "engine/naming.h"
 #include "engine/open_file.h"
 #include "formats/formats.h"
+#include "preview/dot_walk.h"
 #include "text/glyph_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -79,16 +83,32 @@ bool Give(std::string_view bytes, quillon_bytes* out)
     return true;
 }
 
+// quillon-cli text's --align and --valign words, in the order of text::Align
+// from Start.
+constexpr std::array<std::string_view, 3> AlignNames = {"left", "center", "right"};
+constexpr std::array<std::string_view, 3> VerticalAlignNames = {"top", "middle", "bottom"};
+
 text::Align AlignOf(const char* word)
 {
     const std::string_view w = word ? word : "";
-    if (w == "left" || w == "top")
-        return text::Align::Start;
-    if (w == "center" || w == "middle")
-        return text::Align::Middle;
-    if (w == "right" || w == "bottom")
-        return text::Align::End;
+    for (std::size_t k = 0; k < AlignNames.size(); ++k) {
+        if (w == AlignNames[k] || w == VerticalAlignNames[k])
+            return static_cast<text::Align>(k + 1);
+    }
     return text::Align::None;
+}
+
+template <typename Names>
+const char* NameAt(const Names& names, int index)
+{
+    return index >= 0 && static_cast<std::size_t>(index) < names.size() ? std::data(names[static_cast<std::size_t>(index)]) : nullptr;
+}
+
+// 0xRRGGBB from the window's 0x00BBGGRR.
+unsigned long HexColour(RgbValue colour)
+{
+    const auto value = static_cast<unsigned long>(colour);
+    return (value & 0xFF) << 16 | (value & 0xFF00) | (value >> 16 & 0xFF);
 }
 
 }  // namespace
@@ -98,6 +118,24 @@ extern "C" {
 void quillon_picture_options_init(quillon_picture_options* options)
 {
     *options = quillon_picture_options{"contain", "white", "none", 128, 0, "none", 0, 0};
+}
+
+const char* quillon_option_choice(const char* option, int index)
+{
+    static const std::array<std::string, Rotations.size()> rotations = [] {
+        std::array<std::string, Rotations.size()> words;
+        std::transform(Rotations.begin(), Rotations.end(), words.begin(), [](int r) { return std::to_string(r); });
+        return words;
+    }();
+    const std::string_view name = option ? option : "";
+    return name == "fit"          ? NameAt(FitNames, index)
+           : name == "background" ? NameAt(BackgroundNames, index)
+           : name == "dither"     ? NameAt(DitherNames, index)
+           : name == "flip"       ? NameAt(FlipNames, index)
+           : name == "rotate"     ? NameAt(rotations, index)
+           : name == "align"      ? NameAt(AlignNames, index)
+           : name == "valign"     ? NameAt(VerticalAlignNames, index)
+                                  : nullptr;
 }
 
 void quillon_bytes_free(quillon_bytes* bytes)
@@ -174,6 +212,35 @@ const char* quillon_format_extension(const char* format)
 {
     const Format* found = format ? FindFormat(format) : nullptr;
     return found ? found->extension.data() : nullptr;
+}
+
+int quillon_output_name(const char* input, const void* file, size_t size, const char* format, quillon_bytes* out,
+                        char* error, size_t error_size)
+{
+    const Format* chosen = format ? FindFormat(format) : nullptr;
+    if (!chosen)
+        return Fail(std::string(format ? format : "(none)") + " is no format", error, error_size);
+    const Identity identity =
+        file ? Identify(std::string_view(static_cast<const char*>(file), size)) : Identity{};
+    const std::string name = PathText(OutputBeside(PathFromText(input ? input : ""), identity, *chosen));
+    return Give(name, out) ? 0 : Fail("out of memory", error, error_size);
+}
+
+void quillon_image_dots(const unsigned char image[QUILLON_DISPLAY_BYTES],
+                        unsigned char dots[QUILLON_DISPLAY_WIDTH * QUILLON_DISPLAY_HEIGHT])
+{
+    DisplayImage::Bytes bytes;
+    std::memcpy(bytes.data(), image, DisplayBytes);
+    const DisplayImage display(bytes);
+    for (int y = 0; y < DisplayHeight; ++y) {
+        for (int x = 0; x < DisplayWidth; ++x)
+            dots[y * DisplayWidth + x] = display.Dot(x, y) ? 1 : 0;
+    }
+}
+
+unsigned long quillon_dot_colour(int lit)
+{
+    return HexColour(lit ? SetDotColour : ClearDotColour);
 }
 
 int quillon_write(const unsigned char image[QUILLON_DISPLAY_BYTES], const char* format, const char* label,
