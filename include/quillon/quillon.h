@@ -77,6 +77,8 @@ void quillon_close(quillon_file* file);
 const char* quillon_format_name(int index);
 /* The ending of a format's default file name (".txt"), or NULL. */
 const char* quillon_format_extension(const char* format);
+/* Non-zero when a format has a place for a label (quillon_write's `label`). */
+int quillon_format_takes_label(const char* format);
 
 /* The name quillon-cli convert gives the output of the file called `input`
  * in `format`, beside it (the folder `input` names is kept): "lcd_logo.a51",

@@ -214,6 +214,12 @@ const char* quillon_format_extension(const char* format)
     return found ? found->extension.data() : nullptr;
 }
 
+int quillon_format_takes_label(const char* format)
+{
+    const Format* found = format ? FindFormat(format) : nullptr;
+    return found && found->takesLabel ? 1 : 0;
+}
+
 int quillon_output_name(const char* input, const void* file, size_t size, const char* format, quillon_bytes* out,
                         char* error, size_t error_size)
 {

@@ -141,6 +141,11 @@ static void ForPages(void)
         quillon_bytes_free(&name);
     }
     CHECK(quillon_output_name("logo.png", NULL, 0, "gif", &table, error, sizeof error) == -1, "gif taken");
+    for (int k = 0; quillon_format_name(k); ++k) {
+        const char* format = quillon_format_name(k);
+        const int label = strcmp(format, "listing") && strcmp(format, "bin") && strcmp(format, "bmp");
+        CHECK(quillon_format_takes_label(format) == label, "%s: a label or not", format);
+    }
     quillon_bytes_free(&bmp);
     quillon_bytes_free(&table);
 
