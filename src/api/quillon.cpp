@@ -259,7 +259,10 @@ int quillon_write(const unsigned char image[QUILLON_DISPLAY_BYTES], const char* 
     if (!given.empty() && !chosen->takesLabel)
         return Fail("the " + std::string(chosen->name) + " format has no place for a label", error, error_size);
     if (!given.empty() && !IsValidLabel(given))
-        return Fail("\"" + given + "\" is no label; " + LabelFrom(given) + " would do", error, error_size);
+        return Fail("\"" + given +
+                        "\" is no label: letters, digits and _, not first a digit, at most 31 characters, no keyword "
+                        "or register name; " + LabelFrom(given) + " would do",
+                    error, error_size);
     DisplayImage::Bytes bytes;
     std::memcpy(bytes.data(), image, DisplayBytes);
     const std::string written = chosen->Write(DisplayImage(bytes), WriteOptions{given, name ? name : ""});
