@@ -351,7 +351,7 @@
     settings.threshold = Number($("threshold").value);
     settings.rotate = Number($("rotate").value);
     settings.frame = $("frame").value === "" ? 0 : Number($("frame").value);
-    settings.inverse = $("inverse").checked;
+    settings.inverse = $("inverse").checked && !$("inverse").disabled;
     return settings;
   }
 
@@ -375,7 +375,7 @@
       if (settings[name] !== api.choices[name][0])
         words.push(`--${name}`, settings[name]);
     }
-    if (settings.threshold !== 128)
+    if (settings.threshold !== 128 && settings.dither === "none")
       words.push("--threshold", String(settings.threshold));
     if (settings.rotate !== 0)
       words.push("--rotate", String(settings.rotate));
@@ -468,6 +468,8 @@
     const isTable = input && input.identity.startsWith("table");
     for (const id of [...PictureWords, ...PictureNumbers])
       $(id).disabled = mode === "alone" || isTable;
+    // A dither takes no threshold.
+    $("threshold").disabled ||= $("dither").value !== "none";
     $("inverse").disabled = mode === "off" && isTable;
     for (const id of ["text", "font", "font-builtin", "size", "x", "y", "align", "valign", "line-spacing"])
       $(id).disabled = mode === "off";
@@ -531,6 +533,7 @@
     if (input)
       input.close();
     input = opened;
+    $("frame").value = 0;  // another file's frame
     if ($("text-mode").value === "alone")
       $("text-mode").value = "off";
     const kind = opened.identity ? opened.identity.replace(/^picture /, "a picture, ").replace(/^table /, "a table, ")
@@ -590,8 +593,10 @@
   }
 
   function wire() {
-    for (const id of [...PictureWords, "rotate", "frame", "inverse", "text-mode", "text", "size", "x", "y", "align",
-                      "valign", "line-spacing", "format", "label"])
+    // Lists and boxes as they change, fields as they are typed in.
+    for (const id of [...PictureWords, "rotate", "inverse", "text-mode", "align", "valign", "format"])
+      $(id).addEventListener("change", redraw);
+    for (const id of ["frame", "text", "size", "x", "y", "line-spacing", "label"])
       $(id).addEventListener("input", redraw);
     $("threshold").addEventListener("input", () => {
       $("threshold-value").textContent = $("threshold").value;
