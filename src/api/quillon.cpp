@@ -101,7 +101,9 @@ text::Align AlignOf(const char* word)
 template <typename Names>
 const char* NameAt(const Names& names, int index)
 {
-    return index >= 0 && static_cast<std::size_t>(index) < names.size() ? std::data(names[static_cast<std::size_t>(index)]) : nullptr;
+    return index >= 0 && static_cast<std::size_t>(index) < names.size()
+               ? std::data(names[static_cast<std::size_t>(index)])
+               : nullptr;
 }
 
 // 0xRRGGBB from the window's 0x00BBGGRR.
@@ -226,8 +228,7 @@ int quillon_output_name(const char* input, const void* file, size_t size, const 
     const Format* chosen = format ? FindFormat(format) : nullptr;
     if (!chosen)
         return Fail(std::string(format ? format : "(none)") + " is no format", error, error_size);
-    const Identity identity =
-        file ? Identify(std::string_view(static_cast<const char*>(file), size)) : Identity{};
+    const Identity identity = file ? Identify(std::string_view(static_cast<const char*>(file), size)) : Identity{};
     const std::string name = PathText(OutputBeside(PathFromText(input ? input : ""), identity, *chosen));
     return Give(name, out) ? 0 : Fail("out of memory", error, error_size);
 }
@@ -258,11 +259,13 @@ int quillon_write(const unsigned char image[QUILLON_DISPLAY_BYTES], const char* 
     const std::string given = label ? label : "";
     if (!given.empty() && !chosen->takesLabel)
         return Fail("the " + std::string(chosen->name) + " format has no place for a label", error, error_size);
+    // As quillon-cli's --label refuses one.
+    constexpr const char* labels =
+        "letters, digits and _, not first a digit, at most 31 characters, no keyword or "
+        "register name";
     if (!given.empty() && !IsValidLabel(given))
-        return Fail("\"" + given +
-                        "\" is no label: letters, digits and _, not first a digit, at most 31 characters, no keyword "
-                        "or register name; " + LabelFrom(given) + " would do",
-                    error, error_size);
+        return Fail("\"" + given + "\" is no label: " + labels + "; " + LabelFrom(given) + " would do", error,
+                    error_size);
     DisplayImage::Bytes bytes;
     std::memcpy(bytes.data(), image, DisplayBytes);
     const std::string written = chosen->Write(DisplayImage(bytes), WriteOptions{given, name ? name : ""});

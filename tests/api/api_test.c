@@ -104,9 +104,13 @@ static void ForPages(void)
     static const struct {
         const char* option;
         const char* choices;
-    } lists[] = {{"fit", "contain cover stretch none"}, {"background", "white black"},
-                 {"dither", "none floyd-steinberg atkinson bayer"}, {"flip", "none h v"},
-                 {"rotate", "0 90 180 270"}, {"align", "left center right"}, {"valign", "top middle bottom"},
+    } lists[] = {{"fit", "contain cover stretch none"},
+                 {"background", "white black"},
+                 {"dither", "none floyd-steinberg atkinson bayer"},
+                 {"flip", "none h v"},
+                 {"rotate", "0 90 180 270"},
+                 {"align", "left center right"},
+                 {"valign", "top middle bottom"},
                  {"threshold", ""}};
     for (size_t k = 0; k < sizeof lists / sizeof lists[0]; ++k) {
         char joined[128] = "";
@@ -126,9 +130,12 @@ static void ForPages(void)
         const quillon_bytes* file;
         const char* format;
         const char* name;
-    } names[] = {{"pics/logo.bmp", &bmp, "listing", "pics/lcd_logo.txt"}, {"Logo.BMP", &bmp, "listing", "lcd_Logo.txt"},
-                 {"logo.png", &bmp, "listing", "lcd_logo.txt"},       {"logo.png", &bmp, "a51", "lcd_logo.a51"},
-                 {"lcd_logo.a51", &table, "bmp", "lcd_logo.bmp"},     {"logo.a51", &table, "listing", "lcd_logo.txt"},
+    } names[] = {{"pics/logo.bmp", &bmp, "listing", "pics/lcd_logo.txt"},
+                 {"Logo.BMP", &bmp, "listing", "lcd_Logo.txt"},
+                 {"logo.png", &bmp, "listing", "lcd_logo.txt"},
+                 {"logo.png", &bmp, "a51", "lcd_logo.a51"},
+                 {"lcd_logo.a51", &table, "bmp", "lcd_logo.bmp"},
+                 {"logo.a51", &table, "listing", "lcd_logo.txt"},
                  {"text", NULL, "c", "lcd_text.h"}};
     for (size_t k = 0; k < sizeof names / sizeof names[0]; ++k) {
         quillon_bytes name = {NULL, 0};
