@@ -271,6 +271,8 @@
           const error = s.alloc(ErrorSize);
           if (M._quillon_file_dots(this.handle, chosen, image, error, ErrorSize) !== 0)
             throw new Error(named(this.name, M.UTF8ToString(error)));
+          const notice = M.UTF8ToString(M._quillon_file_notice(this.handle));
+          this.notice = notice ? named(this.name, notice) : "";
           return M.HEAPU8.slice(image, image + DisplayBytes);
         });
       }
@@ -499,6 +501,8 @@
       } else {
         // Under text, --inverse turns the whole over at the end, not the picture.
         image = input.image(pictureSettings(), mode === "off");
+        if (input.notice)
+          notes.push(input.notice);
       }
       if (mode !== "off") {
         const drawn = api.drawText(image, $("text").value, textSettings());

@@ -70,6 +70,10 @@ typedef struct quillon_file quillon_file;
 quillon_file* quillon_open(const void* file, size_t size);
 int quillon_file_dots(quillon_file* file, const quillon_picture_options* options,
                       unsigned char image[QUILLON_DISPLAY_BYTES], char* error, size_t error_size);
+/* What quillon-cli says of the file's last dots that is no failure (that an
+ * exact BMP's lighter colour is lit), or "". It lives until the next call on
+ * the file. */
+const char* quillon_file_notice(const quillon_file* file);
 void quillon_close(quillon_file* file);
 
 /* The formats, by number from 0: their names ("listing", "a51", ...), and

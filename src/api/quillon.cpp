@@ -18,6 +18,7 @@
 
 struct quillon_file {
     quillon::OpenFile file;
+    std::string notice;  // of the last dots
 };
 
 namespace {
@@ -180,7 +181,7 @@ int quillon_dots(const void* file, size_t size, const quillon_picture_options* o
 quillon_file* quillon_open(const void* file, size_t size)
 {
     try {
-        return new quillon_file{OpenFile(std::string(static_cast<const char*>(file), size))};
+        return new quillon_file{OpenFile(std::string(static_cast<const char*>(file), size)), {}};
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -192,11 +193,20 @@ int quillon_file_dots(quillon_file* file, const quillon_picture_options* options
     const Result<PictureOptions> chosen = OptionsOf(options);
     if (!chosen)
         return Fail(chosen.Error(), error, error_size);
+    file->notice.clear();
     try {
-        return Done(file->file.Dots(*chosen), image, error, error_size);
+        const Result<FileDots> dots = file->file.Dots(*chosen);
+        if (dots)
+            file->notice = dots->notice;
+        return Done(dots, image, error, error_size);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory", error, error_size);
     }
+}
+
+const char* quillon_file_notice(const quillon_file* file)
+{
+    return file->notice.c_str();
 }
 
 void quillon_close(quillon_file* file)

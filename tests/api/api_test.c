@@ -153,6 +153,16 @@ static void ForPages(void)
         const int label = strcmp(format, "listing") && strcmp(format, "bin") && strcmp(format, "bmp");
         CHECK(quillon_format_takes_label(format) == label, "%s: a label or not", format);
     }
+    /* An exact BMP whose first colour is the lighter: said, as quillon-cli says it. */
+    unsigned char colour[4];
+    memcpy(colour, bmp.data + 54, 4);
+    memmove(bmp.data + 54, bmp.data + 58, 4);
+    memcpy(bmp.data + 58, colour, 4);
+    quillon_file* exact = quillon_open(bmp.data, bmp.size);
+    CHECK(quillon_file_dots(exact, NULL, image, error, sizeof error) == 0, "%s", error);
+    CHECK(strstr(quillon_file_notice(exact), "its first colour, white (#FFFFFF), is lit") != NULL, "noticed: %s",
+          quillon_file_notice(exact));
+    quillon_close(exact);
     quillon_bytes_free(&bmp);
     quillon_bytes_free(&table);
 

@@ -335,6 +335,12 @@ def hostile(page, folder, names):
         check(page["error"].text == said and said.startswith(name + ": "), f"{name}: {page['error'].text!r}, not {said!r}")
         page.open(folder / "gray.png")
         check(not page["error"].text and "1" in page.dots(), f"after {name}: no picture drawn")
+    # Said, and no failure: the lit colour of an exact BMP is its lighter one.
+    if page["inverse"].is_selected():
+        page["inverse"].click()
+    page.open(folder / "exact.bmp")
+    said = cli("convert", *option_words(page.settings()), "-o", "-", "exact.bmp", cwd=folder)[2]
+    check(page["notes"].text == said and "is lit" in said, f"exact.bmp: noted {page['notes'].text!r}, not {said!r}")
 
 
 def pasted_and_dropped(page, folder):
