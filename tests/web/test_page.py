@@ -88,7 +88,8 @@ def make_files(folder):
         "colour.ppm": "", "colour.pam": "", "one-bit.bmp": "-monochrome -type bilevel BMP3:",
         "four-bit.bmp": "-colors 16 -type palette BMP3:", "eight-bit.bmp": "-colors 200 -type palette BMP3:",
         "rgb565.bmp": "-define bmp:subtype=RGB565 BMP:", "true.bmp": "-type truecolor BMP3:",
-        "alpha.bmp": "-transparent white -type truecoloralpha BMP:", "frames.gif": "( base.ppm -negate ) ( base.ppm -flip )"}
+        "alpha.bmp": "-transparent white -type truecoloralpha BMP:",
+        "frames.gif": "( base.ppm -negate ) ( base.ppm -flip )"}
     for name, words in pictures.items():
         words = words.split()
         prefix = words.pop() if words and words[-1].endswith(":") else ""
@@ -115,7 +116,8 @@ def make_files(folder):
     for name, data in hostile.items():
         (folder / name).write_bytes(data)
     bdf = ["STARTFONT 2.1", "FONT -quillon-test-medium-r-normal--6-60-75-75-c-50-iso10646-1", "SIZE 6 75 75",
-           "FONTBOUNDINGBOX 5 6 0 -1", "STARTPROPERTIES 2", "FONT_ASCENT 5", "FONT_DESCENT 1", "ENDPROPERTIES", "CHARS 2"]
+           "FONTBOUNDINGBOX 5 6 0 -1", "STARTPROPERTIES 2", "FONT_ASCENT 5", "FONT_DESCENT 1", "ENDPROPERTIES",
+           "CHARS 2"]
     for char, rows in (("A", "60 90 F0 90 90 00"), ("B", "E0 90 E0 90 E0 00")):
         bdf += [f"STARTCHAR {char}", f"ENCODING {ord(char)}", "SWIDTH 833 0", "DWIDTH 5 0", "BBX 5 6 0 -1", "BITMAP",
                 *rows.split(), "ENDCHAR"]
@@ -140,8 +142,8 @@ class Page:
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
         self.driver.set_script_timeout(120)
         self.driver.execute_cdp_cmd("Network.enable", {})
-        self.driver.execute_cdp_cmd("Network.emulateNetworkConditions", {"offline": True, "latency": 0,
-                                                                         "downloadThroughput": 0, "uploadThroughput": 0})
+        self.driver.execute_cdp_cmd("Network.emulateNetworkConditions",
+                                    {"offline": True, "latency": 0, "downloadThroughput": 0, "uploadThroughput": 0})
         self.driver.execute_cdp_cmd("Browser.grantPermissions", {"permissions": ["clipboardReadWrite",
                                                                                  "clipboardSanitizedWrite"]})
         self.driver.get(path.resolve().as_uri())
@@ -198,7 +200,8 @@ def tables(page, folder, files):
     cases += [("rgb.png", {"format": "c", "label": "for"}), ("rgb.png", {"format": "bin", "label": "logo"})]
 
     def expected(case):
-        code, out, said = cli("convert", "-f", case[1]["format"], *option_words(case[1]), "-o", "-", case[0], cwd=folder)
+        name, options = case
+        code, out, said = cli("convert", "-f", options["format"], *option_words(options), "-o", "-", name, cwd=folder)
         return b64(out) if code == 0 else said
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
         wanted = list(pool.map(expected, cases))
@@ -210,7 +213,8 @@ def tables(page, folder, files):
             try {
                 const table = quillon.convert(bytes[name], {...options, name});
                 let text = '';
-                for (let k = 0; k < table.length; k += 0x8000) text += String.fromCharCode(...table.subarray(k, k + 0x8000));
+                for (let k = 0; k < table.length; k += 0x8000)
+                    text += String.fromCharCode(...table.subarray(k, k + 0x8000));
                 return btoa(text);
             } catch (error) { return error.message; }
         });""", {name: b64((folder / name).read_bytes()) for name in files}, cases)
@@ -227,7 +231,8 @@ def text(page, folder):
             ("Over it", {"font": DEJAVU, "size": 12, "onto": "rgb.png", "dither": "atkinson", "valign": "bottom"}),
             ("Cut off at the right edge of the display", {"format": "c"}), ("€", {"format": "bin"}),
             ("Big", {"font": DEJAVU, "size": 0})]
-    files = {path: b64((folder / path).read_bytes()) for _, o in rows for path in (o.get("font"), o.get("onto")) if path}
+    files = {path: b64((folder / path).read_bytes())
+             for _, options in rows for path in (options.get("font"), options.get("onto")) if path}
     wanted = []
     for words, options in rows:
         options.setdefault("format", "a51")
@@ -247,7 +252,8 @@ def text(page, folder):
     for (words, options), want, have in zip(rows, wanted, got):
         check(want == have, f"text {words!r} {options}: page {have[:80]!r}, quillon-cli {want[:80]!r}")
     cli("text", "Hi", "--x", "3", "-f", "bin", "-o", "hi.bin", cwd=folder)
-    check(page.js("return quillon.text('Hi', {x: 3}).join('')") == cli_dots(folder, "hi.bin", {}), "quillon.text's dots")
+    check(page.js("return quillon.text('Hi', {x: 3}).join('')") == cli_dots(folder, "hi.bin", {}),
+          "quillon.text's dots")
 
 
 def controls(page, folder, downloads):
@@ -332,7 +338,8 @@ def hostile(page, folder, names):
     for name in names:
         page.open(folder / name)
         said = cli("convert", "-o", "-", name, cwd=folder)[2]
-        check(page["error"].text == said and said.startswith(name + ": "), f"{name}: {page['error'].text!r}, not {said!r}")
+        check(page["error"].text == said and said.startswith(name + ": "),
+              f"{name}: {page['error'].text!r}, not {said!r}")
         page.open(folder / "gray.png")
         check(not page["error"].text and "1" in page.dots(), f"after {name}: no picture drawn")
     # Said, and no failure: the lit colour of an exact BMP is its lighter one.
@@ -351,7 +358,8 @@ def pasted_and_dropped(page, folder):
     # A file dropped (a DataTransfer with a file in it can only be made by a script).
     page.js("""const data = new DataTransfer();
         data.items.add(new File([Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0))], 'dropped.jpg'));
-        document.getElementById('display').dispatchEvent(new DragEvent('drop', {dataTransfer: data, bubbles: true}));""",
+        const drop = new DragEvent('drop', {dataTransfer: data, bubbles: true});
+        document.getElementById('display').dispatchEvent(drop);""",
             b64((folder / "baseline.jpg").read_bytes()))
     WebDriverWait(page.driver, 10).until(lambda d: "dropped.jpg" in page["source"].text)
     (folder / "dropped.jpg").write_bytes((folder / "baseline.jpg").read_bytes())
@@ -359,15 +367,16 @@ def pasted_and_dropped(page, folder):
 
 
 def keyboard(page):
-    labels = page.js("""return Array.from(document.querySelectorAll('input, select, textarea, button'), (e) =>
-        [e.id, (e.labels[0] || document.getElementById(e.getAttribute('aria-labelledby')) || e).textContent.trim()]);""")
+    labels = page.js("""return Array.from(document.querySelectorAll('input, select, textarea, button'), (e) => [e.id,
+        (e.labels[0] || document.getElementById(e.getAttribute('aria-labelledby')) || e).textContent.trim()]);""")
     check(all(label for _, label in labels), f"unlabelled: {[ident for ident, label in labels if not label]}")
     page.js("document.activeElement.blur(); window.scrollTo(0, 0)")
     reached = set()
     for _ in range(len(labels) + 5):
         webdriver.ActionChains(page.driver).send_keys(Keys.TAB).perform()
         reached.add(page.js("return document.activeElement.id"))
-    enabled = page.js("return Array.from(document.querySelectorAll(':enabled:is(input, select, textarea, button)'), (e) => e.id)")
+    enabled = page.js("return Array.from(document.querySelectorAll(':enabled:is(input, select, textarea, button)'),"
+                      " (e) => e.id)")
     check(set(enabled) <= reached, f"Tab does not reach {sorted(set(enabled) - reached)}")
 
 
@@ -417,13 +426,16 @@ def schemes(page, screenshot, dark_screenshot):
     for scheme, path in (("light", screenshot), ("dark", dark_screenshot)):
         page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-color-scheme",
                                                                                  "value": scheme}]})
-        back, panel, *fore = page.js("""const rgb = (e, what) => getComputedStyle(e)[what].match(/\\d+/g).slice(0, 3).map(Number);
+        back, panel, *fore = page.js("""
+            const rgb = (e, what) => getComputedStyle(e)[what].match(/\\d+/g).slice(0, 3).map(Number);
             return [rgb(document.body, 'backgroundColor'), rgb(document.querySelector('fieldset'), 'backgroundColor'),
-                    ...['body', 'legend', '#table', '#error', '#command', 'label'].map((s) => rgb(document.querySelector(s), 'color'))];""")
+                    ...['body', 'legend', '#table', '#error', '#command', 'label']
+                        .map((s) => rgb(document.querySelector(s), 'color'))];""")
         check((luminance(back) < 0.1) == (scheme == "dark"), f"{scheme}: the page's background is {back}")
         for colour in fore:
             for behind in (back, panel):
-                ratio = (max(luminance(colour), luminance(behind)) + 0.05) / (min(luminance(colour), luminance(behind)) + 0.05)
+                light, dark = sorted((luminance(colour), luminance(behind)), reverse=True)
+                ratio = (light + 0.05) / (dark + 0.05)
                 check(ratio >= 4.5, f"{scheme}: {colour} on {behind}: contrast {ratio:.1f}")
         if path:
             save_screenshot(page, path)
