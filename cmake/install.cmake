@@ -63,6 +63,10 @@ if(TARGET quillon-cli)
   install(FILES ${PROJECT_BINARY_DIR}/QuillonConfigVersion.cmake DESTINATION ${package_dir})
 endif()
 
+# The web page, one file a browser opens from disk, when scripts/build-web has
+# built it: OPTIONAL, so an install without it still succeeds.
+install(FILES build-web/quillon.html DESTINATION ${CMAKE_INSTALL_DATADIR}/quillon OPTIONAL)
+
 # The package's documents: the licence in Debian's machine-readable copyright
 # form (made from LICENSE, its text indented and empty lines as " ."), and the
 # changelog.

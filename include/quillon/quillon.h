@@ -40,6 +40,12 @@ typedef struct quillon_picture_options {
 
 void quillon_picture_options_init(quillon_picture_options* options);
 
+/* The choices of an option, by number from 0, as quillon-cli takes them:
+ * "fit", "background", "dither", "flip" and "rotate" ("0", "90", ...) of
+ * pictures, "align" and "valign" of text; NULL past the last, or for another
+ * option. */
+const char* quillon_option_choice(const char* option, int index);
+
 typedef struct quillon_bytes {
     unsigned char* data;
     size_t size;
@@ -64,6 +70,10 @@ typedef struct quillon_file quillon_file;
 quillon_file* quillon_open(const void* file, size_t size);
 int quillon_file_dots(quillon_file* file, const quillon_picture_options* options,
                       unsigned char image[QUILLON_DISPLAY_BYTES], char* error, size_t error_size);
+/* What quillon-cli says of the file's last dots that is no failure (that an
+ * exact BMP's lighter colour is lit), or "". It lives until the next call on
+ * the file. */
+const char* quillon_file_notice(const quillon_file* file);
 void quillon_close(quillon_file* file);
 
 /* The formats, by number from 0: their names ("listing", "a51", ...), and
@@ -71,12 +81,37 @@ void quillon_close(quillon_file* file);
 const char* quillon_format_name(int index);
 /* The ending of a format's default file name (".txt"), or NULL. */
 const char* quillon_format_extension(const char* format);
+/* Non-zero when a format has a place for a label (quillon_write's `label`). */
+int quillon_format_takes_label(const char* format);
+/* Non-zero when a format holds an animation's frames (quillon_frames). */
+int quillon_format_holds_frames(const char* format);
+
+/* The name quillon-cli convert gives the output of the file called `input`
+ * in `format`, beside it (the folder `input` names is kept): "lcd_logo.a51",
+ * or for a picture's listing the window's name ("lcd_logo.txt" for
+ * "logo.bmp"). `file` and `size`, its bytes, tell a picture from a table
+ * (NULL: neither, as for text). The name is the caller's to free. */
+int quillon_output_name(const char* input, const void* file, size_t size, const char* format, quillon_bytes* out,
+                        char* error, size_t error_size);
+
+/* The dots of a display image, row by row from the top-left: 1 lit, 0 clear. */
+void quillon_image_dots(const unsigned char image[QUILLON_DISPLAY_BYTES],
+                        unsigned char dots[QUILLON_DISPLAY_WIDTH * QUILLON_DISPLAY_HEIGHT]);
+/* The colour the window's preview draws a lit (non-zero) or clear dot in: 0xRRGGBB. */
+unsigned long quillon_dot_colour(int lit);
 
 /* The image in a format. `label` (NULL or "" for none) goes before the data,
  * or names the C array; `name` is the input's file name, for C's default
  * array name. */
 int quillon_write(const unsigned char image[QUILLON_DISPLAY_BYTES], const char* format, const char* label,
                   const char* name, quillon_bytes* out, char* error, size_t error_size);
+
+/* Every frame of an animated GIF or an animation's table, as a viewer shows
+ * each, with its delay, written in `format` as one animation table, as
+ * quillon-cli convert --frames all writes it (every format but "bmp"; a file
+ * that does not move is one frame). options->frame is not looked at. */
+int quillon_frames(const void* file, size_t size, const quillon_picture_options* options, const char* format,
+                   const char* label, const char* name, quillon_bytes* out, char* error, size_t error_size);
 
 /* How text is drawn, as quillon-cli text draws it. */
 typedef struct quillon_text_options {

@@ -2,11 +2,15 @@
 // route quillon-cli takes, its failures turned into one line of text.
 #include "quillon/quillon.h"
 
+#include "common/paths.h"
+#include "engine/naming.h"
 #include "engine/open_file.h"
 #include "formats/formats.h"
+#include "preview/dot_walk.h"
 #include "text/glyph_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -14,6 +18,7 @@
 
 struct quillon_file {
     quillon::OpenFile file;
+    std::string notice;  // of the last dots
 };
 
 namespace {
@@ -79,16 +84,33 @@ bool Give(std::string_view bytes, quillon_bytes* out)
     return true;
 }
 
-text::Align AlignOf(const char* word)
+template <typename Names>
+const char* NameAt(const Names& names, int index)
 {
-    const std::string_view w = word ? word : "";
-    if (w == "left" || w == "top")
-        return text::Align::Start;
-    if (w == "center" || w == "middle")
-        return text::Align::Middle;
-    if (w == "right" || w == "bottom")
-        return text::Align::End;
-    return text::Align::None;
+    return index >= 0 && static_cast<std::size_t>(index) < names.size()
+               ? std::data(names[static_cast<std::size_t>(index)])
+               : nullptr;
+}
+
+// The format named, refused as quillon-cli refuses it with this --label (and
+// with --frames all, when `frames`).
+Result<const Format*> TableFormat(const char* name, const char* label, bool frames)
+{
+    const Format* format = name ? FindFormat(name) : nullptr;
+    if (!format)
+        return Failure{std::string(name ? name : "(none)") + " is no format"};
+    if (const Result<void> held = CheckHoldsFrames(*format); frames && !held)
+        return Failure{held.Error()};
+    if (const Result<void> checked = CheckLabel(label ? label : "", *format); !checked)
+        return Failure{checked.Error()};
+    return format;
+}
+
+// 0xRRGGBB from the window's 0x00BBGGRR.
+unsigned long HexColour(RgbValue colour)
+{
+    const auto value = static_cast<unsigned long>(colour);
+    return (value & 0xFF) << 16 | (value & 0xFF00) | (value >> 16 & 0xFF);
 }
 
 }  // namespace
@@ -98,6 +120,24 @@ extern "C" {
 void quillon_picture_options_init(quillon_picture_options* options)
 {
     *options = quillon_picture_options{"contain", "white", "none", 128, 0, "none", 0, 0};
+}
+
+const char* quillon_option_choice(const char* option, int index)
+{
+    static const std::array<std::string, Rotations.size()> rotations = [] {
+        std::array<std::string, Rotations.size()> words;
+        std::transform(Rotations.begin(), Rotations.end(), words.begin(), [](int r) { return std::to_string(r); });
+        return words;
+    }();
+    const std::string_view name = option ? option : "";
+    return name == "fit"          ? NameAt(FitNames, index)
+           : name == "background" ? NameAt(BackgroundNames, index)
+           : name == "dither"     ? NameAt(DitherNames, index)
+           : name == "flip"       ? NameAt(FlipNames, index)
+           : name == "rotate"     ? NameAt(rotations, index)
+           : name == "align"      ? NameAt(text::AlignNames, index)
+           : name == "valign"     ? NameAt(text::VerticalAlignNames, index)
+                                  : nullptr;
 }
 
 void quillon_bytes_free(quillon_bytes* bytes)
@@ -140,7 +180,7 @@ int quillon_dots(const void* file, size_t size, const quillon_picture_options* o
 quillon_file* quillon_open(const void* file, size_t size)
 {
     try {
-        return new quillon_file{OpenFile(std::string(static_cast<const char*>(file), size))};
+        return new quillon_file{OpenFile(std::string(static_cast<const char*>(file), size)), {}};
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -152,11 +192,20 @@ int quillon_file_dots(quillon_file* file, const quillon_picture_options* options
     const Result<PictureOptions> chosen = OptionsOf(options);
     if (!chosen)
         return Fail(chosen.Error(), error, error_size);
+    file->notice.clear();
     try {
-        return Done(file->file.Dots(*chosen), image, error, error_size);
+        const Result<FileDots> dots = file->file.Dots(*chosen);
+        if (dots)
+            file->notice = dots->notice;
+        return Done(dots, image, error, error_size);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory", error, error_size);
     }
+}
+
+const char* quillon_file_notice(const quillon_file* file)
+{
+    return file->notice.c_str();
 }
 
 void quillon_close(quillon_file* file)
@@ -176,21 +225,80 @@ const char* quillon_format_extension(const char* format)
     return found ? found->extension.data() : nullptr;
 }
 
-int quillon_write(const unsigned char image[QUILLON_DISPLAY_BYTES], const char* format, const char* label,
-                  const char* name, quillon_bytes* out, char* error, size_t error_size)
+int quillon_format_takes_label(const char* format)
+{
+    const Format* found = format ? FindFormat(format) : nullptr;
+    return found && found->takesLabel ? 1 : 0;
+}
+
+int quillon_format_holds_frames(const char* format)
+{
+    const Format* found = format ? FindFormat(format) : nullptr;
+    return found && found->holdsFrames ? 1 : 0;
+}
+
+int quillon_output_name(const char* input, const void* file, size_t size, const char* format, quillon_bytes* out,
+                        char* error, size_t error_size)
 {
     const Format* chosen = format ? FindFormat(format) : nullptr;
     if (!chosen)
         return Fail(std::string(format ? format : "(none)") + " is no format", error, error_size);
-    const std::string given = label ? label : "";
-    if (!given.empty() && !chosen->takesLabel)
-        return Fail("the " + std::string(chosen->name) + " format has no place for a label", error, error_size);
-    if (!given.empty() && !IsValidLabel(given))
-        return Fail("\"" + given + "\" is no label; " + LabelFrom(given) + " would do", error, error_size);
+    const Identity identity = file ? Identify(std::string_view(static_cast<const char*>(file), size)) : Identity{};
+    const std::string name = PathText(OutputBeside(PathFromText(input ? input : ""), identity, *chosen));
+    return Give(name, out) ? 0 : Fail("out of memory", error, error_size);
+}
+
+void quillon_image_dots(const unsigned char image[QUILLON_DISPLAY_BYTES],
+                        unsigned char dots[QUILLON_DISPLAY_WIDTH * QUILLON_DISPLAY_HEIGHT])
+{
     DisplayImage::Bytes bytes;
     std::memcpy(bytes.data(), image, DisplayBytes);
-    const std::string written = chosen->Write(DisplayImage(bytes), WriteOptions{given, name ? name : ""});
+    const DisplayImage display(bytes);
+    for (int y = 0; y < DisplayHeight; ++y) {
+        for (int x = 0; x < DisplayWidth; ++x)
+            dots[y * DisplayWidth + x] = display.Dot(x, y) ? 1 : 0;
+    }
+}
+
+unsigned long quillon_dot_colour(int lit)
+{
+    return HexColour(lit ? SetDotColour : ClearDotColour);
+}
+
+int quillon_write(const unsigned char image[QUILLON_DISPLAY_BYTES], const char* format, const char* label,
+                  const char* name, quillon_bytes* out, char* error, size_t error_size)
+{
+    const Result<const Format*> chosen = TableFormat(format, label, false);
+    if (!chosen)
+        return Fail(chosen.Error(), error, error_size);
+    DisplayImage::Bytes bytes;
+    std::memcpy(bytes.data(), image, DisplayBytes);
+    const std::string written =
+        (*chosen)->Write(DisplayImage(bytes), WriteOptions{label ? label : "", name ? name : ""});
     return Give(written, out) ? 0 : Fail("out of memory", error, error_size);
+}
+
+int quillon_frames(const void* file, size_t size, const quillon_picture_options* options, const char* format,
+                   const char* label, const char* name, quillon_bytes* out, char* error, size_t error_size)
+{
+    const Result<PictureOptions> chosen = OptionsOf(options);
+    const Result<const Format*> written = TableFormat(format, label, true);
+    if (!chosen || !written)
+        return Fail(!chosen ? chosen.Error() : written.Error(), error, error_size);
+    MemorySource source(std::span(static_cast<const std::uint8_t*>(file), size));
+    try {
+        Result<FileStart> start = ReadFileStart(source);
+        if (!start)
+            return Fail("cannot be read: " + start.Error(), error, error_size);
+        const Result<FileFrames> frames = FramesOf(std::move(*start), source, *chosen);
+        if (!frames)
+            return Fail(frames.Error(), error, error_size);
+        const std::string bytes =
+            (*written)->WriteFrames(frames->frames, WriteOptions{label ? label : "", name ? name : ""});
+        return Give(bytes, out) ? 0 : Fail("out of memory", error, error_size);
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory", error, error_size);
+    }
 }
 
 void quillon_text_options_init(quillon_text_options* options)
@@ -224,8 +332,10 @@ int quillon_text(const char* utf8, const quillon_text_options* given, unsigned c
     DisplayImage::Bytes bytes;
     std::memcpy(bytes.data(), image, DisplayBytes);
     DisplayImage drawn(bytes);
-    const text::Drawn cut =
-        text::DrawText(*table, *codes, {o.x, o.y, AlignOf(o.align), AlignOf(o.valign), o.line_spacing}, drawn);
+    const text::Drawn cut = text::DrawText(*table, *codes,
+                                           {o.x, o.y, text::AlignNamed(o.align ? o.align : ""),
+                                            text::AlignNamed(o.valign ? o.valign : ""), o.line_spacing},
+                                           drawn);
     if (o.inverse)
         drawn.Invert();
     std::memcpy(image, drawn.bytes().data(), DisplayBytes);

@@ -136,16 +136,10 @@ void Convert::Check()
             throw CLI::ValidationError("INPUT", "- (standard input) needs --output");
     }
     format_ = &ChosenFormat(formatName_, PathFromText(output_), hasOutput);
-    if (!frames_.empty() && !format_->holdsFrames)
-        throw CLI::ValidationError("--frames", "the " + std::string(format_->name) +
-                                                   " format holds one frame; write another, or take one with --frame");
-    if (!label_.empty() && !format_->takesLabel)
-        throw CLI::ValidationError("--label", "the " + std::string(format_->name) + " format has no place for a label");
-    if (!label_.empty() && !IsValidLabel(label_))
-        throw CLI::ValidationError("--label", "\"" + label_ +
-                                                  "\" is no label: letters, digits and _, not first a digit, at most "
-                                                  "31 characters, no keyword or register name; " +
-                                                  LabelFrom(label_) + " would do");
+    if (const Result<void> frames = CheckHoldsFrames(*format_); !frames_.empty() && !frames)
+        throw CLI::ValidationError("--frames", frames.Error());
+    if (const Result<void> label = CheckLabel(label_, *format_); !label)
+        throw CLI::ValidationError("--label", label.Error());
 }
 
 std::optional<FileDots> Convert::Read(const std::filesystem::path& input) const

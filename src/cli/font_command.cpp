@@ -93,10 +93,8 @@ void Font::Check()
     if (!codes)
         throw CLI::ValidationError("--chars", chars_ + " is no list of codes like 32-126,0xB0 (each 0 to 0xFFFF)");
     codes_ = *codes;
-    if (!label_.empty() && !IsValidLabel(label_))
-        throw CLI::ValidationError("--label", label_ +
-                                                  " is no label: letters, digits and _, not first a digit, at "
-                                                  "most 31, no keyword or register name");
+    if (const Result<void> label = CheckLabel(label_, *FindFormat(formatName_)); !label)
+        throw CLI::ValidationError("--label", label.Error());
 }
 
 ExitCode Font::Run()

@@ -10,17 +10,6 @@ namespace quillon::cli {
 
 namespace {
 
-text::Align AlignOf(const std::string& word)
-{
-    if (word == "left" || word == "top")
-        return text::Align::Start;
-    if (word == "center" || word == "middle")
-        return text::Align::Middle;
-    if (word == "right" || word == "bottom")
-        return text::Align::End;
-    return text::Align::None;
-}
-
 class Text final : public Command {
 public:
     CLI::App* Add(CLI::App& app) override;
@@ -69,10 +58,11 @@ CLI::App* Text::Add(CLI::App& app)
         ->check(CLI::Range(-9999, 9999));
     command->add_option("--align", align_, "Place each line: left, center or right")
         ->type_name("WHERE")
-        ->check(CLI::IsMember({"left", "center", "right"}));
+        ->check(CLI::IsMember(std::vector<std::string>(text::AlignNames.begin(), text::AlignNames.end())));
     command->add_option("--valign", valign_, "Place the text: top, middle or bottom")
         ->type_name("WHERE")
-        ->check(CLI::IsMember({"top", "middle", "bottom"}));
+        ->check(
+            CLI::IsMember(std::vector<std::string>(text::VerticalAlignNames.begin(), text::VerticalAlignNames.end())));
     command->add_option("--line-spacing", lineSpacing_, "Rows added between lines (or taken away)")
         ->type_name("N")
         ->check(CLI::Range(-99, 99));
@@ -129,7 +119,7 @@ ExitCode Text::Run()
     std::optional<DisplayImage> image = Background();
     if (!image)
         return BadFile;
-    const text::Placement placement{x_, y_, AlignOf(align_), AlignOf(valign_), lineSpacing_};
+    const text::Placement placement{x_, y_, text::AlignNamed(align_), text::AlignNamed(valign_), lineSpacing_};
     const text::Drawn drawn = text::DrawText(*table, *codes, placement, *image);
     if (const std::string note = text::CutOffNote(drawn); !note.empty())
         ProblemAt("TEXT", note);

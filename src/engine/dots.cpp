@@ -44,7 +44,7 @@ std::string LitColourNotice(const MonoPicture& picture, bool inverse)
 Result<FileDots> ArtworkDots(ByteSource& file, const Identity& identity, const PictureOptions& options)
 {
     ArtworkSampler sampler(options.artwork);
-    if (const Result<void> decoded = DecodePicture(file, DecodeOptions{options.frame}, sampler); !decoded)
+    if (const Result<void> decoded = DecodePicture(file, DecodeOptions{options.frame, {}}, sampler); !decoded)
         return Failure{"cannot be read: " + decoded.Error()};
     return FileDots{DotsOf(sampler.Grey(), options.artwork), identity, false, {}};
 }

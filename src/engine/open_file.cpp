@@ -36,7 +36,7 @@ Result<FileDots> OpenFile::Dots(const PictureOptions& options)
     if (!fitted_ || !SameFitting(options)) {
         if (heldFrame_ != options.frame) {
             held_.reset();
-            const Result<PictureImage> picture = DecodePicture(Bytes(bytes_), DecodeOptions{options.frame});
+            const Result<PictureImage> picture = DecodePicture(Bytes(bytes_), DecodeOptions{options.frame, {}});
             if (!picture) {
                 // Too large to hold (refused before its pixels are read), or
                 // damaged: the route decodes it row by row, or says why not.

@@ -337,4 +337,29 @@ bool IsValidLabel(std::string_view label)
     });
 }
 
+Result<void> CheckHoldsFrames(const Format& format)
+{
+    if (format.holdsFrames)
+        return {};
+    std::string why = "the ";
+    why.append(format.name).append(" format holds one frame; write another, or take one with --frame");
+    return Failure{why};
+}
+
+Result<void> CheckLabel(std::string_view label, const Format& format)
+{
+    if (label.empty())
+        return {};
+    std::string why;  // appended, not "a" + b: GCC 12 warns falsely (-Wrestrict) of such temporaries
+    if (!format.takesLabel) {
+        why.append("the ").append(format.name).append(" format has no place for a label");
+    } else if (!IsValidLabel(label)) {
+        why.append("\"").append(label).append("\" is no label: letters, digits and _, not first a digit, at most 31 ");
+        why.append("characters, no keyword or register name; ").append(LabelFrom(label)).append(" would do");
+    }
+    if (!why.empty())
+        return Failure{why};
+    return {};
+}
+
 }  // namespace quillon

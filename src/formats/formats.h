@@ -146,5 +146,10 @@ std::string LabelFrom(std::string_view text);
 // labels that long apart), not a C keyword, nor a memory keyword of Keil C51 or
 // SDCC (code, data, xdata, ...), nor an 8051 register name in any case (A, R0, DPTR, ...).
 bool IsValidLabel(std::string_view label);
+// Why `label` cannot go before the data in `format` (one the format has no
+// place for, or no valid label: then one close to it is named), or done.
+Result<void> CheckLabel(std::string_view label, const Format& format);
+// Why `format` cannot hold an animation's frames, or done.
+Result<void> CheckHoldsFrames(const Format& format);
 
 }  // namespace quillon

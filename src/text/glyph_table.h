@@ -32,6 +32,7 @@
 #include "common/result.h"
 #include "text/font.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -95,6 +96,19 @@ void Trace(const GlyphTable& table, std::u32string_view codes, int x, int y,
 void Draw(const GlyphTable& table, std::u32string_view codes, int x, int y, DisplayImage& image);
 
 enum class Align { None, Start, Middle, End };
+// The words of quillon-cli text's --align and --valign, in the order of Align
+// from Start.
+inline constexpr std::array<std::string_view, 3> AlignNames = {"left", "center", "right"};
+inline constexpr std::array<std::string_view, 3> VerticalAlignNames = {"top", "middle", "bottom"};
+// The Align of either's word; None for any other.
+inline Align AlignNamed(std::string_view word)
+{
+    for (std::size_t k = 0; k < AlignNames.size(); ++k) {
+        if (word == AlignNames[k] || word == VerticalAlignNames[k])
+            return static_cast<Align>(k + 1);
+    }
+    return Align::None;
+}
 struct Placement {
     int x = 0;
     int y = 0;
