@@ -10,9 +10,10 @@ QUILLON_PACKAGES=(cmake make g++ qt6-base-dev fonts-liberation libcli11-dev dpkg
 # drivers run in the 8051 simulator s51 (sdcc-ucsim), the example projects
 # are built with Ninja as well as make, the picture tests are made and
 # checked with ImageMagick, and text is drawn with the DejaVu and X11
-# misc-fixed fonts; GNU time reads a process's peak memory.
+# misc-fixed fonts; GNU time reads a process's peak memory; the web page is
+# tested in Debian's headless Chromium through its WebDriver and Selenium.
 QUILLON_TEST_PACKAGES=(lintian appstream pre-commit git as31 sdcc mcu8051ide sdcc-ucsim ninja-build imagemagick
-                       fonts-dejavu-core xfonts-base time)
+                       fonts-dejavu-core xfonts-base time chromium chromium-driver python3-selenium)
 
 missing_packages() {
   local package
