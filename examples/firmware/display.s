@@ -2,9 +2,9 @@
 ; 8051's external bus, controller 1 driving columns 0-60, controller 2 columns
 ; 61-121. picture.s is the picture's table, written by
 ; "quillon-cli convert -f sdas --label picture". Build with sdas8051 and sdld.
-; It never reads the busy flag: it relies on timing (see the README).
+; It never reads the busy flag: it relies on timing (see docs/firmware.md).
 
-; Where the controllers sit in external memory (see the README's wiring table).
+; Where the controllers sit in external memory (see docs/firmware.md's wiring table).
 LCD1_COMMAND = 0x8000
 LCD1_DATA = 0x8001
 LCD2_COMMAND = 0x8002

@@ -9,8 +9,12 @@
 #include "engine/dots.h"
 #include "files/input_file.h"
 #include "glass/glass.h"
+#include "glass/recording.h"
+#include "preview/dots_gif.h"
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace quillon::cli {
 
@@ -92,6 +96,7 @@ public:
 
 private:
     std::optional<DotRows> Expected(ExitCode& failed) const;
+    bool WriteRecording(const std::vector<glass::ShownState>& states, const glass::GlassOptions& run) const;
 
     std::string firmware_;
     std::string wiring_ = "0x8000,0x8001,0x8002,0x8003";
@@ -103,6 +108,7 @@ private:
     std::string s51_;
     std::string expect_;
     std::string png_;
+    std::string gif_;
     int scale_ = 4;
     bool inverse_ = false;
     PictureWords picture_;  // how --expect's picture becomes dots
@@ -116,8 +122,10 @@ CLI::App* Glass::Add(CLI::App& app)
     command->footer(
         "FIRMWARE is an Intel HEX file (SDCC's .ihx). It runs in s51 (Debian package\n"
         "sdcc-ucsim) against a model of the two SED1520 controllers until it writes\n"
-        "nothing more for --rest machine cycles (or for --instructions N exactly);\n"
-        "then the 122 x 32 dots the glass shows are printed as preview prints them.\n"
+        "nothing more for --rest machine cycles (or for --instructions N, or for\n"
+        "--seconds S of its time); then the 122 x 32 dots the glass shows are\n"
+        "printed as preview prints them. --gif records the glass all the while, each\n"
+        "state it held for 10 ms or more, as an animated GIF picture.\n"
         "What the firmware got wrong (a controller left off or set up wrong, a write\n"
         "while busy or resetting, a column or page out of range, bytes never\n"
         "written, no rest) is named on stderr, a line each.\n\n"
@@ -173,17 +181,22 @@ CLI::App* Glass::Add(CLI::App& app)
         ->type_name("CYCLES")
         ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40).description(""))
         ->group(timing);
-    command->add_option("--instructions", run_.instructions, "Run exactly N instructions, then show the glass")
-        ->type_name("N")
-        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40).description(""))
+    CLI::Option* instructions =
+        command->add_option("--instructions", run_.instructions, "Run exactly N instructions, then show the glass")
+            ->type_name("N")
+            ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40).description(""))
+            ->group(timing);
+    command->add_option("--seconds", run_.seconds, "Run S seconds of the firmware's time, then show it")
+        ->type_name("S")
+        ->check(CLI::Range(0.001, 3600.0).description(""))
+        ->excludes(instructions)
         ->group(timing);
     command->add_option("--s51", s51_, "The simulator to run (default: s51 on PATH)")->type_name("PATH");
-    CLI::Option* pngOption =
-        command->add_option("--png", png_, "Write the glass there as a PNG picture")->type_name("FILE");
-    command->add_option("--scale", scale_, "Pixels a dot in the PNG, each way (default 4)")
+    command->add_option("--png", png_, "Write the glass there as a PNG picture")->type_name("FILE");
+    command->add_option("--gif", gif_, "Record the glass there as an animated GIF")->type_name("FILE");
+    command->add_option("--scale", scale_, "Pixels a dot in the PNG or GIF, each way (default 4)")
         ->type_name("1..16")
-        ->check(CLI::Range(1, 16).description(""))
-        ->needs(pngOption);
+        ->check(CLI::Range(1, 16).description(""));
     command->add_option("--expect", expect_, "Compare instead of printing: exit 1 when unlike FILE")->type_name("FILE");
     command->add_flag("--inverse", inverse_, "With --expect: light the picture's other colour");
     AddPictureOptions(*command, picture_);
@@ -194,8 +207,12 @@ CLI::App* Glass::Add(CLI::App& app)
 // The wiring the options describe; a contradiction is a usage error.
 void Glass::Check()
 {
-    if (command_->count("--png") > 0 && png_.empty())
-        throw CLI::ValidationError("--png", "needs a file name, or - for standard output");
+    for (const auto& [option, name] : {std::pair{"--png", &png_}, std::pair{"--gif", &gif_}}) {
+        if (command_->count(option) > 0 && name->empty())
+            throw CLI::ValidationError(option, "needs a file name, or - for standard output");
+    }
+    if (command_->count("--scale") > 0 && png_.empty() && gif_.empty())
+        throw CLI::ValidationError("--scale", "is for --png or --gif");
     glass::Wiring& wiring = run_.wiring;
     wiring.onPorts = wiring_ == "port";
     if (!wiring.onPorts) {
@@ -261,6 +278,13 @@ ExitCode Glass::Run()
     glass::GlassOptions run = run_;
     run.firmware = *bytes;
     run.s51 = PathFromText(s51_);
+    // A state of the glass is recorded when it lasts a GIF's time unit, 10 ms.
+    std::optional<glass::Recording> recording;
+    if (!gif_.empty()) {
+        recording.emplace(glass::TicksOf(run, 0.01),
+                          run.seconds > 0 ? glass::TicksOf(run, run.seconds) : std::numeric_limits<glass::Tick>::max());
+        run.onWrite = [&recording](glass::Tick tick, const glass::Display& display) { recording->Take(tick, display); };
+    }
     const glass::GlassResult result = glass::RunGlass(run);
     using Outcome = glass::GlassResult::Outcome;
     if (result.outcome == Outcome::NoSimulator) {
@@ -284,7 +308,36 @@ ExitCode Glass::Run()
         if (const ExitCode written = ShowDots(shown, png_, scale_, true); written != AllGood)
             return written;
     }
+    if (recording && !WriteRecording(recording->Finish(result.cycles * glass::TicksPerCycle), run))
+        return BadFile;
     return good ? AllGood : Differences;
+}
+
+// The recorded states as a GIF, each for its time in a GIF's centiseconds,
+// rounded so that they add up to the whole; false after naming the problem.
+bool Glass::WriteRecording(const std::vector<glass::ShownState>& states, const glass::GlassOptions& run) const
+{
+    const double ticksPerCentisecond = glass::TicksOf(run, 1) / 100.0;
+    std::vector<DotsFrame> frames;
+    glass::Tick at = 0;
+    for (const glass::ShownState& state : states) {
+        DotsFrame frame;
+        for (int y = 0; y < DisplayHeight; ++y) {
+            for (int x = 0; x < DisplayWidth; ++x)
+                frame.dots[static_cast<std::size_t>(y * DisplayWidth + x)] =
+                    state.image.Dot(x, y) ? DotPaint::Set : DotPaint::Clear;
+        }
+        frame.centiseconds = static_cast<int>(std::lround((at + state.ticks) / ticksPerCentisecond) -
+                                              std::lround(at / ticksPerCentisecond));
+        at += state.ticks;
+        frames.push_back(frame);
+    }
+    const Result<std::string> picture = DotsGif(frames, scale_);
+    if (!picture) {
+        Problem(PathFromText(gif_), "cannot be written: " + OneLine(picture.Error()));
+        return false;
+    }
+    return WriteOutput(PathFromText(gif_), *picture);
 }
 
 }  // namespace

@@ -503,6 +503,11 @@ private:
 
 }  // namespace
 
+Tick TicksOf(const GlassOptions& options, double seconds)
+{
+    return static_cast<Tick>(seconds * options.clockMHz * 1e6 + 0.5);
+}
+
 GlassResult RunGlass(const GlassOptions& options)
 {
     GlassResult result;
@@ -537,11 +542,17 @@ GlassResult RunGlass(const GlassOptions& options)
     S51Link& link = **started;
 
     const Tick restTicks = options.restCycles * TicksPerCycle;
+    const Tick endTicks = TicksOf(options, options.seconds);
     for (std::uint64_t done = 0;;) {
         // Without --instructions, steps of restCycles instructions: one that
         // writes nothing is a rest (each instruction takes a cycle or more).
-        const std::uint64_t chunk =
-            session.Limit(options.instructions > 0 ? options.instructions - done : options.restCycles);
+        // Towards the end of a time, steps of a quarter of the cycles left, so
+        // that no step runs past it by much: an instruction takes 4 cycles at most.
+        std::uint64_t wanted = options.instructions > 0 ? options.instructions - done : options.restCycles;
+        if (endTicks > 0)
+            wanted = std::clamp<std::uint64_t>((endTicks - std::min(endTicks, session.Now())) / TicksPerCycle / 4, 1,
+                                               options.restCycles);
+        const std::uint64_t chunk = session.Limit(wanted);
         const Result<Step> step = link.Run(session.Answers(), chunk);
         if (!step) {
             result.problem = step.Error();
@@ -556,7 +567,12 @@ GlassResult RunGlass(const GlassOptions& options)
         done = step->instructions;
         result.instructions = done;
         const Tick now = session.Now();
-        if (options.instructions > 0) {
+        if (endTicks > 0) {
+            if (now >= endTicks) {
+                result.outcome = GlassResult::Outcome::Ran;
+                break;
+            }
+        } else if (options.instructions > 0) {
             if (done >= options.instructions) {
                 result.outcome = GlassResult::Outcome::Ran;
                 break;

@@ -34,6 +34,7 @@ struct GlassOptions {
     double resetUs = DefaultResetUs;
     std::uint64_t restCycles = DefaultRestCycles;
     std::uint64_t instructions = 0;  // run exactly this many; 0: until the firmware rests
+    double seconds = 0;              // or this long at the clock, at rest or not; 0: until it rests
     // Called after each write the controllers took, with the model as it is
     // from then on: what a recorder samples the glass from.
     std::function<void(Tick tick, const Display& display)> onWrite;
@@ -42,7 +43,7 @@ struct GlassOptions {
 struct GlassResult {
     enum class Outcome {
         Rested,       // no write for restCycles
-        Ran,          // ran the instructions asked for
+        Ran,          // ran the instructions or the time asked for
         NeverRested,  // still writing after MostWrites, or nothing rested after MostCycles
         NoSimulator,  // s51 is not there
         Failed,       // the file or s51 failed; `problem` says how
@@ -58,6 +59,9 @@ struct GlassResult {
 };
 
 GlassResult RunGlass(const GlassOptions& options);
+
+// The clock periods of `seconds` at options.clockMHz.
+Tick TicksOf(const GlassOptions& options, double seconds);
 
 // The code an Intel HEX file loads, a byte (or -1 where it loads none) for
 // each of the 64 KiB an 8051 addresses; the failure says where it is not one.

@@ -191,8 +191,8 @@ extern "C" void EndChildAndDie(int signal)
 // ignores or handles is left to it.
 void GuardChild(pid_t pid, const std::filesystem::path& folder)
 {
-    const std::string names[4] = {(folder / "a").string(), (folder / "b").string(),
-                                  (folder / "firmware.ihx").string(), folder.string()};
+    const std::string names[4] = {(folder / "a").string(), (folder / "b").string(), (folder / "firmware.ihx").string(),
+                                  folder.string()};
     for (int i = 0; i < 4; ++i) {
         if (names[i].size() >= sizeof leftovers[i])
             return;

@@ -3,10 +3,8 @@
 // its transparent index and its place in the logical screen. Frames that leave
 // nothing behind for later ones (restored, or cleared to the background) are
 // skipped without being decompressed.
-#include "common/shared_library.h"
+#include "common/gif_library.h"
 #include "intake/decode_limits.h"
-
-#include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -18,36 +16,9 @@ namespace quillon {
 
 namespace {
 
-// clang-format off
-#define QUILLON_GIF_FUNCTIONS(F) \
-    F(DGifOpen)                  \
-    F(DGifCloseFile)             \
-    F(GifErrorString)            \
-    F(DGifGetRecordType)         \
-    F(DGifGetExtension)          \
-    F(DGifGetExtensionNext)      \
-    F(DGifExtensionToGCB)        \
-    F(DGifGetImageDesc)          \
-    F(GifFreeSavedImages)        \
-    F(DGifGetLine)               \
-    F(DGifGetCode)               \
-    F(DGifGetCodeNext)
-// clang-format on
-
-// The run-time name must be the library these headers describe.
-static_assert(GIFLIB_MAJOR == 5 && GIFLIB_MINOR >= 1,
-              "libgif.so.7 is loaded: build with the headers of giflib 5.1 or later");
-
-struct Giflib {
-    QUILLON_GIF_FUNCTIONS(QUILLON_FUNCTION_MEMBER)
-};
-
 const Loaded<Giflib>& Lib()
 {
-    return LoadOnce<Giflib>("libgif.so.7", "libgif7", [](SharedLibrary& library, Giflib& api) {
-        (void)library;
-        QUILLON_GIF_FUNCTIONS(QUILLON_FUNCTION_LOOKUP)
-    });
+    return LoadGiflib();
 }
 
 // Frames decompressed on the way to the one asked for, in pixels: a few

@@ -4,7 +4,8 @@
 # picture the glass shows its dots and nothing is reported, from the C and
 # the assembler driver on the bus and the C driver on port pins. Drivers
 # broken on purpose in a scratch copy are each reported with a line of their
-# own and exit status 1.
+# own and exit status 1. The animation player, recorded by glass --gif, shows
+# each frame of its animation for the frame's time, over and over.
 set -euo pipefail
 cli=$1
 source_dir=$2
@@ -55,8 +56,8 @@ shows "$scratch/build/display-c.ihx" "$scratch/random.bmp" --instructions 300000
 # The port driver on other pins, named by the options.
 cp -r "$source_dir/examples/firmware" "$scratch/pins"
 sed -i 's/^#define LCD_DATA P1/#define LCD_DATA P2/; s/P3_2$/P1_0/; s/P3_3$/P1_1/; s/P3_4$/P1_6/; s/P3_5$/P1_7/' \
-  "$scratch/pins/display_port.c"
-grep -q "LCD_E2 P1_7" "$scratch/pins/display_port.c" || fail "the pins were not moved"
+  "$scratch/pins/lcd_port.c"
+grep -q "LCD_E2 P1_7" "$scratch/pins/lcd_port.c" || fail "the pins were not moved"
 build "$scratch/pins" "$scratch/random.bmp"
 shows "$scratch/build/display-port.ihx" "$scratch/random.bmp" --wiring port --data P2 --a0 P1.0 --rw P1.1 --e1 P1.6 \
   --e2 P1.7
@@ -75,9 +76,9 @@ broken() {
   grep -qF -- "$5" "$scratch/err" || fail "$1: no line says \"$5\":
 $(cat "$scratch/err")"
 }
-broken "controllers swapped" display.c '/^#define LCD/{s/LCD1_/LCDX_/; s/LCD2_/LCD1_/; s/LCDX_/LCD2_/}' c \
+broken "controllers swapped" lcd_bus.c '/^#define LCD/{s/LCD1_/LCDX_/; s/LCD2_/LCD1_/; s/LCDX_/LCD2_/}' c \
   "row 0 (page 0) differs from"
-broken "a page skipped" display.c 's/^#define PAGES 4/#define PAGES 3/' c \
+broken "a page skipped" lcd.c 's/^#define PAGES 4/#define PAGES 3/' c \
   "controller 1 (columns 0-60): 61 bytes of what it shows were never written, page 3 columns 0-60"
 broken "a column off by one" display.s 's/^CMD_COLUMN = 0x00/CMD_COLUMN = 0x01/' asm \
   "controller 2 (columns 61-121): 4 bytes of what it shows were never written, pages 0-3 column 0"
@@ -90,7 +91,7 @@ broken "the display left off" display.s '/#CMD_DISPLAY_ON/d' asm \
   "controller 2 (columns 61-121) is left with its display off"
 broken "the reset not waited for" display.s '/^wait:/d; /djnz r1,wait/d' asm \
   "writes came while it was still resetting and were lost, the first (command 0xA4)"
-broken "the enables swapped" display_port.c 's/P3_4$/P3_X/; s/P3_5$/P3_4/; s/P3_X$/P3_5/' port \
+broken "the enables swapped" lcd_port.c 's/P3_4$/P3_X/; s/P3_5$/P3_4/; s/P3_X$/P3_5/' port \
   "row 0 (page 0) differs from" --wiring port
 # The assembler driver unchanged, on an 8051 twice as fast: its wait after
 # 0xE2 is 1.03 ms.
@@ -105,4 +106,32 @@ broken "a busy time of 12 us" display.s "" asm \
   --busy-time 12
 broken "a reset time of 2.1 ms" display.s "" asm \
   "2069 machine cycles after 0xE2; a reset takes 2.1 ms, 2100 machine cycles" --reset-time 2100
-echo "three drivers show every picture on the glass; the ten broken ones are told"
+
+# The animation player: three frames of 100, 200 and 300 ms, recorded for 1.3 s
+# of the firmware's time, 1 pixel a dot (green clear dots, black lit ones: a
+# threshold of 50 tells them apart when the recording is read back).
+convert -size 122x32 -delay 10 xc:white -delay 20 "$scratch/random.bmp" -delay 30 pattern:checkerboard \
+  "$scratch/anim.gif"
+run "$scratch/make.log" make -C "$source_dir/examples/firmware" animation BUILD="$scratch/build" \
+  PICTURE="$scratch/anim.gif" QUILLON_CLI="$cli"
+"$cli" glass --seconds 1.3 --gif "$scratch/recorded.gif" --scale 1 "$scratch/build/animation.ihx" >/dev/null ||
+  fail "glass --gif of the animation player failed"
+"$cli" convert --quiet --frames all -f bin -o "$scratch/animation.bin" "$scratch/anim.gif"
+"$cli" convert --quiet --frames all --threshold 50 -f bin -o "$scratch/recorded.bin" "$scratch/recorded.gif"
+python3 - "$scratch/animation.bin" "$scratch/recorded.bin" <<'CHECK' || fail "the recording is not the animation"
+import sys
+def frames(path):
+    data = open(path, "rb").read()
+    count = data[0] | data[1] << 8
+    delays = [data[2 + 2 * k] | data[3 + 2 * k] << 8 for k in range(count)]
+    at = 2 + 2 * count
+    return [(delays[k], data[at + 488 * k:at + 488 * (k + 1)]) for k in range(count)]
+wanted, recorded = frames(sys.argv[1]), frames(sys.argv[2])
+print("recorded:", [delay for delay, _ in recorded])
+assert len(recorded) >= 7, "fewer than 7 frames in 1.3 s"
+for k, (delay, image) in enumerate(recorded):
+    want_delay, want_image = wanted[k % len(wanted)]
+    assert image == want_image, f"frame {k} is not the animation's frame {k % len(wanted)}"
+    assert delay == want_delay or (k == len(recorded) - 1 and delay < want_delay), f"frame {k}: {delay} ms"
+CHECK
+echo "three drivers show every picture on the glass; the ten broken ones are told; the animation plays in time"

@@ -260,6 +260,6 @@ fails 64 "\"P4\" is no port" "$cli" glass --wiring port --data P4 "$fw"
 fails 64 "--e1: is for --wiring port" "$cli" glass --e1 P3.4 "$fw"
 fails 64 "--e1 and --e2 are both P3.4" "$cli" glass --wiring port --e2 P3.4 "$fw"
 fails 64 "--a0 P1.0 is on the data port P1" "$cli" glass --wiring port --a0 P1.0 "$fw"
-fails 64 "--scale requires --png" "$cli" glass --scale 2 "$fw"
+fails 64 "--scale: is for --png or --gif" "$cli" glass --scale 2 "$fw"
 fails 64 "FIRMWARE is required" "$cli" glass
 echo "glass names each mistake of the template's edits; statuses 2 and 64 as documented"

@@ -38,9 +38,14 @@ cp "$source_dir/docs/dither/logo.png" "$source_dir/docs/dither/photo.jpg" "$work
 cp "$picture" "$work/pictures/a.bmp"
 cp "$picture" "$work/pictures/b.bmp"
 "$cli" convert --quiet "$work"/pictures/*.bmp
-# The firmware the glass examples run, showing the logo (sdcc, sdcc-ucsim).
-make -s -C "$source_dir/examples/firmware" BUILD="$work/firmware" PICTURE="$work/logo.bmp" QUILLON_CLI="$cli" \
-  >"$scratch/make.log" 2>&1 || fail "examples/firmware does not build: $(cat "$scratch/make.log")"
+# The firmware the glass examples run, showing the logo and playing a
+# two-frame animation (sdcc, sdcc-ucsim).
+convert -size 122x32 -delay 50 xc:white -delay 50 xc:black "$work/anim.gif"
+for goal in "all PICTURE=$work/logo.bmp" "animation PICTURE=$work/anim.gif"; do
+  # shellcheck disable=SC2086
+  make -s -C "$source_dir/examples/firmware" BUILD="$work/firmware" $goal QUILLON_CLI="$cli" \
+    >"$scratch/make.log" 2>&1 || fail "examples/firmware does not build: $(cat "$scratch/make.log")"
+done
 # The fonts the text and font examples name (fonts-dejavu-core, xfonts-base).
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/X11/misc/6x13.pcf.gz "$work/"
 examples=$(sed -n '/^EXAMPLES$/,/^[A-Z]/{/^ /p}' "$scratch/quillon-cli.txt" | sed 's/^ *//')
