@@ -124,8 +124,8 @@ CLI::App* Glass::Add(CLI::App& app)
         "sdcc-ucsim) against a model of the two SED1520 controllers until it writes\n"
         "nothing more for --rest machine cycles (or for --instructions N, or for\n"
         "--seconds S of its time); then the 122 x 32 dots the glass shows are\n"
-        "printed as preview prints them. --gif records the glass all the while, each\n"
-        "state it held for 10 ms or more, as an animated GIF picture.\n"
+        "printed as preview prints them. --gif records the glass all the while as an\n"
+        "animated GIF: each picture the firmware rests on (no write for 10 ms).\n"
         "What the firmware got wrong (a controller left off or set up wrong, a write\n"
         "while busy or resetting, a column or page out of range, bytes never\n"
         "written, no rest) is named on stderr, a line each.\n\n"
@@ -278,7 +278,7 @@ ExitCode Glass::Run()
     glass::GlassOptions run = run_;
     run.firmware = *bytes;
     run.s51 = PathFromText(s51_);
-    // A state of the glass is recorded when it lasts a GIF's time unit, 10 ms.
+    // A picture the firmware rests on for a GIF's time unit, 10 ms, is recorded.
     std::optional<glass::Recording> recording;
     if (!gif_.empty()) {
         recording.emplace(glass::TicksOf(run, 0.01),

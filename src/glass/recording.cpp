@@ -15,18 +15,19 @@ void Recording::Take(Tick tick, const Display& display)
 {
     if (tick > end_)
         return;
-    DisplayImage shown = display.Shown();
-    if (shown == current_.image)
-        return;
-    if (tick - current_.since >= shortest_)
+    // After a pause the glass showed what the burst before it drew.
+    if (tick - lastWrite_ >= shortest_) {
         Keep(current_);
-    current_ = Held{std::move(shown), tick};
+        current_.since = tick;
+    }
+    lastWrite_ = tick;
+    current_.image = display.Shown();
 }
 
 std::vector<ShownState> Recording::Finish(Tick stopped)
 {
     const Tick end = std::min(stopped, end_);
-    if (end - current_.since >= shortest_ || kept_.empty())
+    if (end - lastWrite_ >= shortest_ || kept_.empty())
         Keep(current_);
     std::vector<ShownState> states;
     for (std::size_t k = 0; k < kept_.size(); ++k) {

@@ -1,7 +1,9 @@
-// The glass over simulated time, as a viewer would watch it: each state the
-// glass held long enough to be seen, with how long it showed. A state shorter
-// than that (a picture half drawn, one byte after another) is passed over and
-// its time given to the state before it.
+// The glass over simulated time, as the firmware means it to be watched: each
+// picture it rests on, written in a burst of writes and then left alone long
+// enough to be seen, shown from the start of its burst to the start of the
+// next. What the glass showed within a burst (a picture half drawn, one byte
+// after another) is passed over, so a firmware that draws its frames on a
+// timer is recorded at the timer's pace, however long a frame takes to draw.
 #pragma once
 
 #include "glass/sed1520.h"
@@ -17,8 +19,8 @@ struct ShownState {
 
 class Recording {
 public:
-    // States held for fewer than `shortest` clock periods are passed over;
-    // none is taken after `end`.
+    // A pause of `shortest` clock periods without a write ends a burst; no
+    // write is taken after `end`.
     Recording(Tick shortest, Tick end) : shortest_(shortest), end_(end) {}
 
     // The glass after a write at `tick` (GlassOptions::onWrite).
@@ -30,7 +32,7 @@ public:
 private:
     struct Held {
         DisplayImage image;
-        Tick since = 0;
+        Tick since = 0;  // the start of the burst that drew it
     };
     void Keep(const Held& state);
 
@@ -38,6 +40,7 @@ private:
     Tick end_;
     std::vector<Held> kept_;
     Held current_{};  // the glass before any write: every controller off, nothing shown
+    Tick lastWrite_ = 0;
 };
 
 }  // namespace quillon::glass
