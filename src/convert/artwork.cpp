@@ -242,18 +242,40 @@ void ArtworkSampler::Row(int y, const std::uint8_t* rgba)
         return;  // cropped
     const Shares& inner = across ? columns_ : rows_;
     std::fill(line_.begin(), line_.end(), Sum{});
+    // Neighbouring pixels mostly add to the same dot: their sum is kept in
+    // registers until the dot changes, not added to memory pixel by pixel.
+    Sum run{};
+    int runTo = -1;
+    const auto flush = [&] {
+        if (runTo >= 0) {
+            Sum& sum = line_[static_cast<std::size_t>(runTo)];
+            sum.red += run.red;
+            sum.green += run.green;
+            sum.blue += run.blue;
+            sum.alpha += run.alpha;
+        }
+    };
     for (int x = 0; x < width_; ++x) {
         const std::span<const Share> shares = inner.Of(across ? view_.SeenX(x, y) : view_.SeenY(x, y));
         const std::uint8_t* pixel = rgba + static_cast<std::size_t>(x) * 4;
+        const float opacity = levels.alpha[pixel[3]];
+        const float red = value[pixel[0]];
+        const float green = value[pixel[1]];
+        const float blue = value[pixel[2]];
         for (const Share& share : shares) {
-            Sum& sum = line_[static_cast<std::size_t>(share.to)];
-            const float alpha = share.part * levels.alpha[pixel[3]];
-            sum.red += alpha * value[pixel[0]];
-            sum.green += alpha * value[pixel[1]];
-            sum.blue += alpha * value[pixel[2]];
-            sum.alpha += alpha;
+            if (share.to != runTo) {
+                flush();
+                run = Sum{};
+                runTo = share.to;
+            }
+            const float alpha = share.part * opacity;
+            run.red += alpha * red;
+            run.green += alpha * green;
+            run.blue += alpha * blue;
+            run.alpha += alpha;
         }
     }
+    flush();
     for (const Share& share : outer) {
         for (std::size_t k = 0; k < line_.size(); ++k) {
             const std::size_t at = across ? static_cast<std::size_t>(share.to) * DisplayWidth + k
