@@ -24,32 +24,6 @@ constexpr std::size_t LookAhead = 64 * 1024;
 
 using Rows = DotRows;
 
-// The dots as characters, one string per row.
-class TextDots final : public DotSurface {
-public:
-    TextDots() { Erase(); }
-    void Erase() override { rows_.fill(std::string(DisplayWidth, BlankChar)); }
-    void SetDot(int x, int y, RgbValue colour) override
-    {
-        if (x < 0 || x >= DisplayWidth || y < 0 || y >= DisplayHeight)
-            return;
-        rows_[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = colour == SetDotColour     ? SetChar
-                                                                          : colour == ClearDotColour ? ClearChar
-                                                                                                     : BlankChar;
-    }
-    const Rows& Get() const { return rows_; }
-    int Unpainted() const
-    {
-        int count = 0;
-        for (const std::string& row : rows_)
-            count += static_cast<int>(std::count(row.begin(), row.end(), BlankChar));
-        return count;
-    }
-
-private:
-    Rows rows_;
-};
-
 // Why the window's reader cannot make whole bytes of a line, or nothing.
 std::string LineProblem(const LineFacts& line)
 {
@@ -64,7 +38,7 @@ std::string LineProblem(const LineFacts& line)
 
 class Preview final : public Command {
 public:
-    CLI::App* Add(CLI::App& app) override;
+    void Add(CLI::App& command) override;
     void Check() override;
     ExitCode Run() override;
 
@@ -83,9 +57,9 @@ private:
     CLI::App* command_ = nullptr;
 };
 
-CLI::App* Preview::Add(CLI::App& app)
+void Preview::Add(CLI::App& subcommand)
 {
-    CLI::App* command = app.add_subcommand("preview", "Print a table's or picture's dots: '#' set, '.' clear");
+    CLI::App* command = &subcommand;
     command->footer(
         "A listing is read as the window's preview reads it, line by line; ' '\n"
         "marks a dot it never painted. Any other table is read whole, and a picture\n"
@@ -102,7 +76,6 @@ CLI::App* Preview::Add(CLI::App& app)
         ->needs(pngOption_);
     AddPictureOptions(*command, picture_);
     command_ = command;
-    return command;
 }
 
 // Every frame of an animation's table, each under a line naming it.
@@ -141,19 +114,16 @@ ExitCode Preview::ShowListing(std::string_view start, files::InputFile& rest, co
 {
     if (inverse_)
         return Refuse(name, "--inverse picks a picture's colour; this is a table (listing), nothing to pick");
-    ScanState state = DisplayScanState();
-    TextDots dots;
-    DrawPosition position;
-    ListingPainter painter(state, position, dots);
+    ListingPaints painter;
     std::vector<std::pair<std::uint64_t, std::string>> named;  // line number, why
     std::uint64_t notNamed = 0;
-    painter.onLine = [&](const LineFacts& line) {
+    painter.OnLine([&](const LineFacts& line) {
         const std::string problem = line.length == 0 ? std::string() : LineProblem(line);
         if (!problem.empty() && named.size() < MostLinesNamed)
             named.emplace_back(line.number, problem);
         else if (!problem.empty())
             ++notNamed;
-    };
+    });
     painter.Feed(start);
     std::vector<char> chunk(64 * 1024);
     for (Result<std::size_t> got = rest.Read(chunk.data(), chunk.size()); got && *got > 0;
@@ -161,21 +131,22 @@ ExitCode Preview::ShowListing(std::string_view start, files::InputFile& rest, co
         painter.Feed(std::string_view(chunk.data(), *got));
     }
     painter.Finish();
+    const Rows rows = RowsOf(painter.Paints());
     if (png_.empty()) {
-        for (const std::string& row : dots.Get())
+        for (const std::string& row : rows)
             Say(row);
     }
     for (const auto& [number, why] : named)
         ProblemAt(name + ":" + std::to_string(number), why);
     if (notNamed > 0)
         ProblemAt(name, std::to_string(notNamed) + " more lines cannot be read whole");
-    const int unpainted = dots.Unpainted();
+    const int unpainted = painter.Unpainted();
     if (unpainted > 0)
         ProblemAt(name, std::to_string(unpainted) + " of " + std::to_string(DisplayWidth * DisplayHeight) +
                             " dots were never painted (shown as blanks)");
     const bool complete = named.empty() && notNamed == 0 && unpainted == 0;
     if (!png_.empty())
-        return Show(dots.Get(), complete);
+        return Show(rows, complete);
     return !StdoutIntact() ? BadFile : complete ? AllGood : BadFile;
 }
 

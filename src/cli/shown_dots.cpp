@@ -19,6 +19,19 @@ DotRows RowsOf(const DisplayImage& image)
     return rows;
 }
 
+DotRows RowsOf(const DotPaints& paints)
+{
+    DotRows rows;
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        rows[y].resize(DisplayWidth);
+        for (std::size_t x = 0; x < DisplayWidth; ++x) {
+            const DotPaint paint = paints[y * DisplayWidth + x];
+            rows[y][x] = paint == DotPaint::Set ? SetChar : paint == DotPaint::Clear ? ClearChar : BlankChar;
+        }
+    }
+    return rows;
+}
+
 ExitCode ShowDots(const DotRows& rows, const std::string& png, int scale, bool complete)
 {
     if (png.empty()) {

@@ -4,6 +4,7 @@
 
 #include "cli/command.h"
 #include "common/display.h"
+#include "preview/dots_png.h"
 
 #include <array>
 #include <string>
@@ -16,6 +17,7 @@ constexpr char BlankChar = ' ';  // a dot never painted
 
 using DotRows = std::array<std::string, DisplayHeight>;
 DotRows RowsOf(const DisplayImage& image);
+DotRows RowsOf(const DotPaints& paints);
 
 // The rows printed, or written to `png` (- for standard output) as a PNG
 // picture of `scale` pixels a dot when it is not empty; then the exit code,

@@ -1,7 +1,9 @@
 #include "preview/listing_reader.h"
 
+#include "convert/geometry.h"
 #include "files/input_file.h"
 
+#include <algorithm>
 #include <array>
 
 namespace quillon {
@@ -65,6 +67,59 @@ Result<void> ReadListing(const std::filesystem::path& path, ScanState& state, Dr
     }
     painter.Finish();
     return {};
+}
+
+namespace {
+
+class PaintGrid final : public DotSurface {
+public:
+    void Erase() override { paints.fill(DotPaint::Unpainted); }
+    void SetDot(int x, int y, RgbValue colour) override
+    {
+        if (x >= 0 && x < DisplayWidth && y >= 0 && y < DisplayHeight)
+            paints[static_cast<std::size_t>(y * DisplayWidth + x)] = colour == SetDotColour     ? DotPaint::Set
+                                                                     : colour == ClearDotColour ? DotPaint::Clear
+                                                                                                : DotPaint::Unpainted;
+    }
+    DotPaints paints{};
+};
+
+}  // namespace
+
+struct ListingPaints::Reading {
+    ScanState state = DisplayScanState();
+    DrawPosition position;
+    PaintGrid grid;
+    ListingPainter<PaintGrid> painter{state, position, grid};
+};
+
+ListingPaints::ListingPaints() : reading_(std::make_unique<Reading>()) {}
+ListingPaints::~ListingPaints() = default;
+
+void ListingPaints::OnLine(std::function<void(const LineFacts&)> call)
+{
+    reading_->painter.onLine = std::move(call);
+}
+
+void ListingPaints::Feed(std::string_view text)
+{
+    reading_->painter.Feed(text);
+}
+
+void ListingPaints::Finish()
+{
+    reading_->painter.Finish();
+}
+
+const DotPaints& ListingPaints::Paints() const
+{
+    return reading_->grid.paints;
+}
+
+int ListingPaints::Unpainted() const
+{
+    const DotPaints& paints = reading_->grid.paints;
+    return static_cast<int>(std::count(paints.begin(), paints.end(), DotPaint::Unpainted));
 }
 
 }  // namespace quillon

@@ -5,12 +5,14 @@
 #include "common/hex_digit.h"
 #include "common/result.h"
 #include "preview/dot_walk.h"
+#include "preview/dots_png.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,7 +129,6 @@ public:
     bool Complete() const { return WalkComplete(state_, position_); }
 
 private:
-
     // Once the walk is complete no line can change a dot: from `at`, a line's
     // start, whole lines are only measured for their facts, at the speed of
     // finding their ends. Returns where the reading goes on character by
@@ -207,9 +208,8 @@ private:
         const char* const from = text.data() + at;
         const std::size_t left = text.size() - at;
         const void* const lineFeed = std::memchr(from, '\n', left);
-        const void* const carriageReturn = std::memchr(from, '\r', lineFeed ? static_cast<std::size_t>(
-                                                                                 static_cast<const char*>(lineFeed) - from)
-                                                                           : left);
+        const void* const carriageReturn = std::memchr(
+            from, '\r', lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - from) : left);
         const char* const end = static_cast<const char*>(carriageReturn ? carriageReturn
                                                          : lineFeed     ? lineFeed
                                                                         : from + left);
@@ -449,5 +449,27 @@ void ReadListingText(std::string_view text, ScanState& state, DrawPosition& posi
 // surface erased.
 Result<void> ReadListing(const std::filesystem::path& path, ScanState& state, DrawPosition& position,
                          DotSurface& surface);
+
+// A listing fed in pieces, painted as the preview window paints it into a grid
+// of the window's paints (dots_png.h): for programs that show the dots
+// otherwise than the window. Compiled with the core, at its optimisation.
+class ListingPaints {
+public:
+    ListingPaints();
+    ~ListingPaints();
+    ListingPaints(const ListingPaints&) = delete;
+    ListingPaints& operator=(const ListingPaints&) = delete;
+
+    // Called at the end of every line, empty ones too.
+    void OnLine(std::function<void(const LineFacts&)> call);
+    void Feed(std::string_view text);
+    void Finish();
+    const DotPaints& Paints() const;
+    int Unpainted() const;
+
+private:
+    struct Reading;
+    std::unique_ptr<Reading> reading_;
+};
 
 }  // namespace quillon
