@@ -1,6 +1,7 @@
-// The shape every command of quillon-cli has: its options, added to the
-// command line and landing in the command's own members, what the parsing
-// cannot check, and its run. The table of commands is command_line.cpp's.
+// The shape every command of quillon-cli has: its options, added to its place
+// on the command line and landing in the command's own members, what the
+// parsing cannot check, and its run. The table of commands, with their names
+// and one-line descriptions, is command_line.cpp's.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -19,8 +20,8 @@ enum ExitCode : int {
 class Command {
 public:
     virtual ~Command() = default;
-    // Adds the command and its options to `app`.
-    virtual CLI::App* Add(CLI::App& app) = 0;
+    // Adds the command's options, and what its help says below them.
+    virtual void Add(CLI::App& command) = 0;
     // After parsing: what the parser could not check, thrown as a
     // CLI::ValidationError (exit code 64).
     virtual void Check() {}
@@ -37,6 +38,7 @@ std::unique_ptr<Command> FormatsCommand();
 // Runs quillon-cli's command line; `run` does the parsed command's work (the
 // fuzz target replaces it, so that only the parsing runs).
 using Runner = ExitCode (*)(Command& command);
-int RunCommandLine(int argc, char** argv, Runner run = [](Command& command) { return command.Run(); });
+int RunCommandLine(
+    int argc, char** argv, Runner run = [](Command& command) { return command.Run(); });
 
 }  // namespace quillon::cli

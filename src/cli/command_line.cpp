@@ -7,6 +7,7 @@
 #include <array>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,8 +16,19 @@ namespace quillon::cli {
 namespace {
 
 // The commands, in the order --help lists them.
-constexpr std::array CommandTable = {ConvertCommand, PreviewCommand, TextCommand,
-                                     FontCommand,    GlassCommand,   FormatsCommand};
+struct CommandEntry {
+    const char* name;
+    const char* description;
+    std::unique_ptr<Command> (*make)();
+};
+constexpr std::array CommandTable = {
+    CommandEntry{"convert", "Write each picture or table in a format; print the paths", ConvertCommand},
+    CommandEntry{"preview", "Print a table's or picture's dots: '#' set, '.' clear", PreviewCommand},
+    CommandEntry{"text", "Draw TEXT with a font into a display image and write it", TextCommand},
+    CommandEntry{"font", "Write a font's glyph table for firmware", FontCommand},
+    CommandEntry{"glass", "Run 8051 firmware in s51; print what the display shows", GlassCommand},
+    CommandEntry{"formats", "List the table formats and picture kinds it takes", FormatsCommand},
+};
 
 constexpr const char* ExitCodes = R"(Exit codes:
   0   all good: every file written, every file up to date, or the dots
@@ -95,11 +107,9 @@ std::string CommandNames(CLI::App& app)
 }
 
 // Answers a command line that was not understood, or --help and --version.
-int Answer(const CLI::ParseError& error, CLI::App& app, const std::vector<CLI::App*>& commands, int argc, char** argv)
+int Answer(const CLI::ParseError& error, CLI::App& app, CLI::App* command, int argc, char** argv)
 {
-    CLI::App* failed = &app;
-    for (CLI::App* command : commands)
-        failed = command->parsed() ? command : failed;
+    CLI::App* failed = command && command->parsed() ? command : &app;
     if (error.get_exit_code() != 0) {
         if (const std::string unknown = UnknownOption(*failed, argc, argv); !unknown.empty()) {
             failed->exit(CLI::ExtrasError(unknown +
@@ -124,15 +134,27 @@ int RunCommandLine(int argc, char** argv, Runner run)
         "compilers take; and shows what 8051 firmware puts on the display.",
         "quillon-cli");
     SetUp(app);
-    std::vector<std::unique_ptr<Command>> commands;
-    std::vector<CLI::App*> added;
-    for (const auto make : CommandTable) {
-        commands.push_back(make());
-        added.push_back(commands.back()->Add(app));
-        // A command whose codes mean more says them itself.
-        const std::string footer = added.back()->get_footer();
-        if (footer.find("Exit codes:") == std::string::npos)
-            added.back()->footer(footer + (footer.empty() ? "" : "\n\n") + ExitCodes);
+    // Only the command named gets its options: a run sets up no more than
+    // it uses (each command's options are code a start would page in).
+    // The command named is the first word that names one.
+    const char* named = "";
+    for (int k = 1; k < argc && std::string_view(argv[k]) != "--" && !*named; ++k) {
+        for (const CommandEntry& entry : CommandTable)
+            named = std::string_view(argv[k]) == entry.name ? entry.name : named;
+    }
+    std::unique_ptr<Command> command;
+    CLI::App* chosen = nullptr;
+    for (const CommandEntry& entry : CommandTable) {
+        CLI::App* added = app.add_subcommand(entry.name, entry.description);
+        if (entry.name == std::string_view(named)) {
+            command = entry.make();
+            command->Add(*added);
+            // A command whose codes mean more says them itself.
+            const std::string footer = added->get_footer();
+            if (footer.find("Exit codes:") == std::string::npos)
+                added->footer(footer + (footer.empty() ? "" : "\n\n") + ExitCodes);
+            chosen = added;
+        }
     }
     if (argc > 1 && !IsCommandWord(app, argv[1])) {
         std::cerr << "quillon-cli: " << argv[1] << " is not a command; the commands are " << CommandNames(app)
@@ -141,17 +163,13 @@ int RunCommandLine(int argc, char** argv, Runner run)
     }
     try {
         app.parse(argc, argv);
-        for (std::size_t k = 0; k < commands.size(); ++k) {
-            if (added[k]->parsed())
-                commands[k]->Check();
-        }
+        if (chosen && chosen->parsed())
+            command->Check();
     } catch (const CLI::ParseError& error) {
-        return Answer(error, app, added, argc, argv);
+        return Answer(error, app, chosen, argc, argv);
     }
-    for (std::size_t k = 0; k < commands.size(); ++k) {
-        if (added[k]->parsed())
-            return run(*commands[k]);
-    }
+    if (chosen && chosen->parsed())
+        return run(*command);
     return UsageError;
 }
 

@@ -66,7 +66,7 @@ Comparison CompareWithDisk(const std::filesystem::path& outputPath, const std::s
 
 class Convert final : public Command {
 public:
-    CLI::App* Add(CLI::App& app) override;
+    void Add(CLI::App& command) override;
     void Check() override;
     ExitCode Run() override;
 
@@ -100,9 +100,9 @@ private:
     bool differences_ = false;
 };
 
-CLI::App* Convert::Add(CLI::App& app)
+void Convert::Add(CLI::App& subcommand)
 {
-    CLI::App* command = app.add_subcommand("convert", "Write each picture or table in a format; print the paths");
+    CLI::App* command = &subcommand;
     AddFormatOption(*command, formatName_);
     command->add_option("--label", label_, "Label before the data; in C the array's name")->type_name("NAME");
     command->add_flag("--inverse", inverse_, "Light an exact BMP's second colour, or light pixels");
@@ -118,7 +118,6 @@ CLI::App* Convert::Add(CLI::App& app)
         ->excludes("--frame")
         ->group("Pictures other than an exact 1-bit 122 x 32 BMP");
     command->footer(std::string(Inputs) + "\n\n" + FormatList());
-    return command;
 }
 
 void Convert::Check()

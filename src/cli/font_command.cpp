@@ -43,7 +43,7 @@ std::string Description(const LoadedFont& loaded, std::optional<int> size, const
 
 class Font final : public Command {
 public:
-    CLI::App* Add(CLI::App& app) override;
+    void Add(CLI::App& command) override;
     void Check() override;
     ExitCode Run() override;
 
@@ -58,15 +58,15 @@ private:
     std::set<char32_t> codes_;
 };
 
-CLI::App* Font::Add(CLI::App& app)
+void Font::Add(CLI::App& subcommand)
 {
-    CLI::App* command = app.add_subcommand("font", "Write a font's glyph table for firmware");
+    CLI::App* command = &subcommand;
     command->footer(
         "The table holds the glyphs of --chars in the display's byte layout (columns\n"
         "of 8-dot bytes, bit 0 at the top, whole pages), with the first and last\n"
         "code, widths, left offsets, advances, bitmap offsets, height, baseline,\n"
-        "line height and the font's kerning pairs; the C file's comment and the\n"
-        "README say the layout. examples/font/ draws text from it in C89.");
+        "line height and the font's kerning pairs; the C file's comment and\n"
+        "docs/fonts.md say the layout. examples/font/ draws text from it in C89.");
     command->add_option("--font", font_, "A font file, or a font's name")->type_name("FONT")->required();
     command->add_option("--size", size_, "Pixel size of a scalable font")->type_name("PX");
     command->add_option("--chars", chars_, "Codes and ranges (default 32-126)")->type_name("LIST");
@@ -76,7 +76,6 @@ CLI::App* Font::Add(CLI::App& app)
     command->add_option("-o,--output", output_, "The file to write; - is stdout")->type_name("FILE")->required();
     command->add_option("--label", label_, "The array's name, the assembler label")->type_name("NAME");
     command->add_flag("-v,--verbose", verbose_, "Name the font file a font's name chose");
-    return command;
 }
 
 void Font::Check()

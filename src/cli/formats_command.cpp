@@ -76,16 +76,15 @@ const std::map<std::string, std::function<std::vector<std::string>()>>& Lists()
 
 class Formats final : public Command {
 public:
-    CLI::App* Add(CLI::App& app) override
+    void Add(CLI::App& subcommand) override
     {
-        CLI::App* command = app.add_subcommand("formats", "List the table formats and picture kinds it takes");
+        CLI::App* command = &subcommand;
         std::vector<std::string> names;
         for (const auto& [name, list] : Lists())
             names.push_back(name);
         command->add_option("--names", list_, "Only the names of one list, one a line")
             ->type_name("LIST")
             ->check(CLI::IsMember(names));
-        return command;
     }
 
     ExitCode Run() override

@@ -90,7 +90,7 @@ bool Compare(std::string_view name, const DotRows& shown, const DotRows& expecte
 
 class Glass final : public Command {
 public:
-    CLI::App* Add(CLI::App& app) override;
+    void Add(CLI::App& command) override;
     void Check() override;
     ExitCode Run() override;
 
@@ -116,9 +116,9 @@ private:
     CLI::App* command_ = nullptr;
 };
 
-CLI::App* Glass::Add(CLI::App& app)
+void Glass::Add(CLI::App& subcommand)
 {
-    CLI::App* command = app.add_subcommand("glass", "Run 8051 firmware in s51; print what the display shows");
+    CLI::App* command = &subcommand;
     command->footer(
         "FIRMWARE is an Intel HEX file (SDCC's .ihx). It runs in s51 (Debian package\n"
         "sdcc-ucsim) against a model of the two SED1520 controllers until it writes\n"
@@ -201,7 +201,6 @@ CLI::App* Glass::Add(CLI::App& app)
     command->add_flag("--inverse", inverse_, "With --expect: light the picture's other colour");
     AddPictureOptions(*command, picture_);
     command_ = command;
-    return command;
 }
 
 // The wiring the options describe; a contradiction is a usage error.

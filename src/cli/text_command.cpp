@@ -12,7 +12,7 @@ namespace {
 
 class Text final : public Command {
 public:
-    CLI::App* Add(CLI::App& app) override;
+    void Add(CLI::App& command) override;
     void Check() override;
     ExitCode Run() override;
 
@@ -36,9 +36,9 @@ private:
     const Format* format_ = nullptr;
 };
 
-CLI::App* Text::Add(CLI::App& app)
+void Text::Add(CLI::App& subcommand)
 {
-    CLI::App* command = app.add_subcommand("text", "Draw TEXT with a font into a display image and write it");
+    CLI::App* command = &subcommand;
     command->footer(
         "TEXT is UTF-8; \\n (backslash, n) starts a new line one line height lower,\n"
         "\\\\ is one backslash. The first line's top of the ascent is at row Y, the\n"
@@ -73,7 +73,6 @@ CLI::App* Text::Add(CLI::App& app)
     command->add_flag("-v,--verbose", verbose_, "Name the font file a font's name chose");
     command->add_option("TEXT", text_, "The text, UTF-8")->required();
     AddPictureOptions(*command, picture_);
-    return command;
 }
 
 void Text::Check()
