@@ -25,9 +25,11 @@ protected:
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     // Help and messages go nowhere; the fuzzer's own report still reaches stderr.
-    static Discard discard;
-    std::cout.rdbuf(&discard);
-    std::cerr.rdbuf(&discard);
+    // The buffer is never destroyed: the standard streams are flushed after
+    // every static object is gone, and would flush into a dead one.
+    static Discard* const discard = new Discard;
+    std::cout.rdbuf(discard);
+    std::cerr.rdbuf(discard);
     return 0;
 }
 
