@@ -161,20 +161,24 @@ ExitCode Preview::Run()
     if (!start)
         return Refuse(name, "cannot be read: " + start.Error());
     // A listing, or a file of DB lines the tolerant reader cannot take whole,
-    // is read as the window reads it, damaged lines and all; so is a file too
-    // long to read whole whose start holds DB lines.
+    // is read as the window reads it, damaged lines and all; so is a file that
+    // is told as nothing else but starts with a DB line, however long it is.
     const auto dbLines = [](const Format* format) {
         return format && (format->name == "listing" || format->name == "a51");
     };
-    if (!start->identity.picture && !start->whole) {
-        // Its first line, as far as it is text, must be a DB line.
+    const auto startsWithDbLine = [&] {
+        // Its first line, as far as it is text.
         const std::string_view bytes = start->bytes;
         const auto end = std::find_if(bytes.begin(), bytes.end(),
                                       [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
-        if (dbLines(DetectFormat(bytes.substr(0, static_cast<std::size_t>(end - bytes.begin())))))
+        return dbLines(DetectFormat(bytes.substr(0, static_cast<std::size_t>(end - bytes.begin()))));
+    };
+    if (!start->identity.picture && (!start->whole || !start->identity.table)) {
+        if (startsWithDbLine())
             return ShowListing(start->bytes, *file, name);
-        return Refuse(name, "is " + TooLong() + " and starts with no listing lines: neither a picture (" +
-                                PictureKindNames() + ") nor a listing");
+        if (!start->whole)
+            return Refuse(name, "is " + TooLong() + " and starts with no listing lines: neither a picture (" +
+                                    PictureKindNames() + ") nor a listing");
     }
     const Format* table = start->identity.table;
     // An animation's table shows every frame, unless --frame picks one.
