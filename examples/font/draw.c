@@ -1,5 +1,5 @@
 /* The glyph table's layout is in the comment of the table file and in
- * Quillon's README ("Text and fonts"). */
+ * Quillon's docs/fonts.md. */
 #include "draw.h"
 
 #define END_OF_TEXT 0xFFFFFFFFUL

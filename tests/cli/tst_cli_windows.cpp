@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!Convert(frames.split(' ') + QStringList{pictures_.filePath("anim.gif")}).isNull());
     }
 
-    // The README's batch file, run by Wine's cmd as written but for a stand-in
+    // The batch file of docs/windows.md, run by Wine's cmd as written but for a stand-in
     // assembler: it builds when the pictures are good, and stops with exit
     // code 1 before the assembler when one is refused.
     void readmeBatchFile_data()
@@ -146,9 +146,9 @@ private slots:
     void readmeBatchFile()
     {
         QFETCH(bool, goodPictures);
-        const QByteArray readme = FileBytes(QStringLiteral(QUILLON_SOURCE_DIR "/README.md"));
+        const QByteArray readme = FileBytes(QStringLiteral(QUILLON_SOURCE_DIR "/docs/windows.md"));
         const qsizetype start = readme.indexOf("```bat\n");
-        QVERIFY2(start >= 0, "the README shows no batch file");
+        QVERIFY2(start >= 0, "docs/windows.md shows no batch file");
         QByteArray batch = readme.mid(start + 7, readme.indexOf("```", start + 7) - start - 7);
         QVERIFY(batch.contains("tools\\quillon-cli.exe convert") && batch.contains("tools\\a51.exe"));
         batch.replace("tools\\a51.exe", "tools\\a51.cmd").replace("\n", "\r\n");

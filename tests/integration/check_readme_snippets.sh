@@ -1,28 +1,31 @@
 #!/usr/bin/env bash
-# The README's firmware-build snippets are the example files themselves: each
-# code block under "<!-- copied from FILE -->" must equal FILE, and the
-# examples' build files must each have such a block.
+# The user's guide's snippets are the example files themselves: each code
+# block under "<!-- copied from FILE -->" in the README or a page of docs/
+# must equal FILE, and the examples' build files must each have such a block.
 set -euo pipefail
 source_dir=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 . "$(dirname "$0")/lib.sh"
 
-readme=$source_dir/README.md
-mapfile -t copied < <(sed -n 's/^<!-- copied from \(.*\) -->$/\1/p' "$readme")
+cd "$source_dir"
+# "PAGE FILE" for each marker.
+mapfile -t copied < <(grep -H '^<!-- copied from .* -->$' README.md docs/*.md |
+  sed 's/^\([^:]*\):<!-- copied from \(.*\) -->$/\1 \2/')
 for file in examples/cmake/CMakeLists.txt examples/cmake-sdcc/CMakeLists.txt examples/make/Makefile; do
-  printf '%s\n' "${copied[@]}" | grep -qxF "$file" || fail "the README has no block copied from $file"
+  printf '%s\n' "${copied[@]}" | grep -q " $file\$" || fail "no page of the guide has a block copied from $file"
 done
-for file in "${copied[@]}"; do
-  [ -f "$source_dir/$file" ] || fail "the README copies $file, which does not exist"
+for entry in "${copied[@]}"; do
+  page=${entry%% *} file=${entry#* }
+  [ -f "$file" ] || fail "$page copies $file, which does not exist"
   # The lines between the fences that follow the marker.
   awk -v marker="<!-- copied from $file -->" '
     $0 == marker { found = 1; next }
     found == 1 && /^```/ { found = 2; next }
     found == 2 && /^```$/ { exit }
-    found == 2 { print }' "$readme" >"$scratch/block"
-  diff -u "$source_dir/$file" "$scratch/block" >"$scratch/diff" ||
-    fail "the README's copy of $file differs from the file (- file, + README):
+    found == 2 { print }' "$page" >"$scratch/block"
+  diff -u "$file" "$scratch/block" >"$scratch/diff" ||
+    fail "$page's copy of $file differs from the file (- file, + $page):
 $(cat "$scratch/diff")"
 done
-echo "the README's copies of ${copied[*]} are the files"
+echo "the guide's copies (${copied[*]}) are the files"

@@ -45,7 +45,7 @@ for file in bin/quillon bin/quillon-cli share/applications/quillon.desktop "$met
             share/man/man1/quillon.1.gz share/man/man1/quillon-cli.1.gz "$doc/copyright" "$doc/changelog.gz" \
             share/icons/hicolor/16x16/apps/quillon.png share/icons/hicolor/48x48/apps/quillon.png \
             share/bash-completion/completions/quillon-cli "$doc/README.md" "$doc/examples/firmware/Makefile" \
-            include/quillon/quillon.h lib/libquillon.a; do
+            include/quillon/quillon.h lib/libquillon.a share/quillon/quillon.html; do
   compgen -G "$usr/$file" >/dev/null || fail "missing from the package: /usr/$file"
 done
 desktop-file-validate "$usr/share/applications/quillon.desktop"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The cross build installed as the README says, then moved elsewhere: the
+# The cross build installed as docs/windows.md says, then moved elsewhere: the
 # prefix holds bin/quillon-cli.exe and lib/cmake/Quillon, and a CMake project
 # given the moved prefix finds the package and, through it, that .exe.
 #
