@@ -106,79 +106,6 @@ std::string NeverWritten(const Controller& controller, std::uint64_t& count)
     return text;
 }
 
-std::vector<std::string> Findings(const Display& display, const Timing& timing, const std::array<bool, 2>& initialised)
-{
-    std::vector<std::string> lines;
-    for (int k = 0; k < 2; ++k) {
-        const Controller& c = display[k];
-        const std::string who = Name(k);
-        if (!c.Written()) {
-            lines.push_back(who + " was never written");
-            continue;
-        }
-        if (!initialised[static_cast<std::size_t>(k)]) {
-            lines.push_back(who +
-                            " was never initialised: it got no reset, display on, ADC, static drive, duty or "
-                            "start line command");
-        } else {
-            if (!c.DisplayOn())
-                lines.push_back(who + " is left with its display off (0xAF turns it on)");
-            if (c.StaticDrive())
-                lines.push_back(who + " is left in static drive, every dot lit (0xA4 ends it)");
-            if (c.StartLine() != 0)
-                lines.push_back(who + " starts the glass at RAM line " + std::to_string(c.StartLine()) +
-                                ", not 0 (0xC0 sets line 0)");
-            if (c.AdcReversed())
-                lines.push_back(who + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)");
-            if (!c.Duty32())
-                lines.push_back(who + " drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)");
-        }
-        if (const Tally& t = c.WhileBusy(); t.count > 0) {
-            lines.push_back(who + ": " + std::to_string(t.count) + (t.count == 1 ? " write" : " writes") +
-                            " came while it was busy and " + (t.count == 1 ? "was" : "were") + " lost, the first (" +
-                            (t.data ? "data " : "command ") + Hex(t.byte) + ") " + Cycles(t.since) +
-                            " after the write before; it is busy " + Micros(timing.busy, timing.clockMHz) +
-                            " after each write, " + Cycles(timing.busy) + " at " + MHz(timing.clockMHz));
-        }
-        if (const Tally& t = c.WhileResetting(); t.count > 0) {
-            lines.push_back(who + ": " + std::to_string(t.count) + (t.count == 1 ? " write" : " writes") +
-                            " came while it was still resetting and " + (t.count == 1 ? "was" : "were") +
-                            " lost, the first (" + (t.data ? "data " : "command ") + Hex(t.byte) + ") " +
-                            Cycles(t.since) + " after 0xE2; a reset takes " + Micros(timing.reset, timing.clockMHz) +
-                            ", " + Cycles(timing.reset));
-        }
-        if (const Tally& t = c.PastLastColumn(); t.count > 0) {
-            lines.push_back(who + ": " + std::to_string(t.count) +
-                            (t.count == 1 ? " data byte came" : " data bytes came") + " past column 79 and " +
-                            (t.count == 1 ? "was" : "were") + " lost, the first (" + Hex(t.byte) +
-                            ") at machine cycle " + std::to_string(t.first / TicksPerCycle));
-        }
-        if (const Tally& t = c.ColumnOutOfRange(); t.count > 0) {
-            lines.push_back(who + ": column " + std::to_string(t.byte) + " was set (command " + Hex(t.byte) + ")" +
-                            Times(t.count) + "; its columns are 0-79");
-        }
-        if (const Tally& t = c.PageOutOfRange(); t.count > 0) {
-            lines.push_back(who + ": page " + std::to_string(t.byte - 0xB8) + " was set (command " + Hex(t.byte) + ")" +
-                            Times(t.count) + "; its pages are 0-3");
-        }
-        if (const Tally& t = c.UnknownCommands(); t.count > 0) {
-            lines.push_back(who + ": " +
-                            (t.count == 1
-                                 ? "command " + Hex(t.byte) + " is none it knows"
-                                 : std::to_string(t.count) + " commands were none it knows, the first " + Hex(t.byte)));
-        }
-        if (c.DisplayOn() && !c.StaticDrive()) {
-            std::uint64_t count = 0;
-            const std::string where = NeverWritten(c, count);
-            if (count > 0) {
-                lines.push_back(who + ": " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
-                                " of what it shows " + (count == 1 ? "was" : "were") + " never written, " + where);
-            }
-        }
-    }
-    return lines;
-}
-
 // The commands a driver sends to set a controller up.
 bool IsSetUp(std::uint8_t command)
 {
@@ -270,6 +197,79 @@ std::string Setup(const GlassOptions& options, const Display& display, const Cod
 }
 
 }  // namespace
+
+std::vector<std::string> Findings(const Display& display, const Timing& timing, const std::array<bool, 2>& initialised)
+{
+    std::vector<std::string> lines;
+    for (int k = 0; k < 2; ++k) {
+        const Controller& c = display[k];
+        const std::string who = Name(k);
+        if (!c.Written()) {
+            lines.push_back(who + " was never written");
+            continue;
+        }
+        if (!initialised[static_cast<std::size_t>(k)]) {
+            lines.push_back(who +
+                            " was never initialised: it got no reset, display on, ADC, static drive, duty or "
+                            "start line command");
+        } else {
+            if (!c.DisplayOn())
+                lines.push_back(who + " is left with its display off (0xAF turns it on)");
+            if (c.StaticDrive())
+                lines.push_back(who + " is left in static drive, every dot lit (0xA4 ends it)");
+            if (c.StartLine() != 0)
+                lines.push_back(who + " starts the glass at RAM line " + std::to_string(c.StartLine()) +
+                                ", not 0 (0xC0 sets line 0)");
+            if (c.AdcReversed())
+                lines.push_back(who + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)");
+            if (!c.Duty32())
+                lines.push_back(who + " drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)");
+        }
+        if (const Tally& t = c.WhileBusy(); t.count > 0) {
+            lines.push_back(who + ": " + std::to_string(t.count) + (t.count == 1 ? " write" : " writes") +
+                            " came while it was busy and " + (t.count == 1 ? "was" : "were") + " lost, the first (" +
+                            (t.data ? "data " : "command ") + Hex(t.byte) + ") " + Cycles(t.since) +
+                            " after the write before; it is busy " + Micros(timing.busy, timing.clockMHz) +
+                            " after each write, " + Cycles(timing.busy) + " at " + MHz(timing.clockMHz));
+        }
+        if (const Tally& t = c.WhileResetting(); t.count > 0) {
+            lines.push_back(who + ": " + std::to_string(t.count) + (t.count == 1 ? " write" : " writes") +
+                            " came while it was still resetting and " + (t.count == 1 ? "was" : "were") +
+                            " lost, the first (" + (t.data ? "data " : "command ") + Hex(t.byte) + ") " +
+                            Cycles(t.since) + " after 0xE2; a reset takes " + Micros(timing.reset, timing.clockMHz) +
+                            ", " + Cycles(timing.reset));
+        }
+        if (const Tally& t = c.PastLastColumn(); t.count > 0) {
+            lines.push_back(who + ": " + std::to_string(t.count) +
+                            (t.count == 1 ? " data byte came" : " data bytes came") + " past column 79 and " +
+                            (t.count == 1 ? "was" : "were") + " lost, the first (" + Hex(t.byte) +
+                            ") at machine cycle " + std::to_string(t.first / TicksPerCycle));
+        }
+        if (const Tally& t = c.ColumnOutOfRange(); t.count > 0) {
+            lines.push_back(who + ": column " + std::to_string(t.byte) + " was set (command " + Hex(t.byte) + ")" +
+                            Times(t.count) + "; its columns are 0-79");
+        }
+        if (const Tally& t = c.PageOutOfRange(); t.count > 0) {
+            lines.push_back(who + ": page " + std::to_string(t.byte - 0xB8) + " was set (command " + Hex(t.byte) + ")" +
+                            Times(t.count) + "; its pages are 0-3");
+        }
+        if (const Tally& t = c.UnknownCommands(); t.count > 0) {
+            lines.push_back(who + ": " +
+                            (t.count == 1
+                                 ? "command " + Hex(t.byte) + " is none it knows"
+                                 : std::to_string(t.count) + " commands were none it knows, the first " + Hex(t.byte)));
+        }
+        if (c.DisplayOn() && !c.StaticDrive()) {
+            std::uint64_t count = 0;
+            const std::string where = NeverWritten(c, count);
+            if (count > 0) {
+                lines.push_back(who + ": " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
+                                " of what it shows " + (count == 1 ? "was" : "were") + " never written, " + where);
+            }
+        }
+    }
+    return lines;
+}
 
 Result<Code> CodeOf(std::string_view text)
 {

@@ -7,6 +7,7 @@
 #include "glass/sed1520.h"
 #include "glass/wiring.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -59,6 +60,11 @@ struct GlassResult {
 };
 
 GlassResult RunGlass(const GlassOptions& options);
+
+// What the firmware got wrong, a line each, from the controllers as it left
+// them: `initialised` says which got any set-up command (a reset, display on,
+// ADC, static drive, duty or start line).
+std::vector<std::string> Findings(const Display& display, const Timing& timing, const std::array<bool, 2>& initialised);
 
 // The clock periods of `seconds` at options.clockMHz.
 Tick TicksOf(const GlassOptions& options, double seconds);

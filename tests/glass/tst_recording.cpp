@@ -4,32 +4,26 @@
 // burst that changes nothing running on; nothing after the end.
 #include "glass/recording.h"
 
+#include "drive.h"
+
 #include <QtTest>
 
 #include <vector>
 
 using namespace quillon;
 using namespace quillon::glass;
+using test::Ms;
+using test::Picture;
 
 namespace {
 
-constexpr Tick Ms = 12'000;  // clock periods at 12 MHz
 constexpr Tick Shortest = 10 * Ms;
 
-DisplayImage Picture(int seed)
-{
-    DisplayImage::Bytes bytes;
-    for (std::size_t k = 0; k < bytes.size(); ++k)
-        bytes[k] = static_cast<std::uint8_t>(k * 37 + seed * 101);
-    return DisplayImage(bytes);
-}
-
-// A burst: from `start` ms, `picture`'s 488 bytes 1,000 clock periods apart,
-// both controllers set up first; with a pause of `pause` ms after its first
-// half. Each write goes to the recording.
 // Pictures by number, and how long each showed: -1 is the glass half drawn.
 using Shown = std::vector<std::pair<int, int>>;
 
+// A burst: from `startMs`, `picture` drawn 1,000 clock periods a write, with
+// a pause of `pauseMs` between its halves; each write goes to the recording.
 struct Burst {
     int startMs;
     int picture;
@@ -38,25 +32,13 @@ struct Burst {
 
 void Draw(Display& display, Recording& recording, const Burst& burst)
 {
-    Tick tick = burst.startMs * Ms;
-    const auto write = [&](int lcd, bool data, std::uint8_t byte) {
-        display[lcd].Write(data, byte, tick);
-        recording.Take(tick, display);
-        tick += 1'000;
-    };
-    const DisplayImage image = Picture(burst.picture);
-    for (int lcd = 0; lcd < 2; ++lcd) {
-        for (std::uint8_t command : {0xA4, 0xA0, 0xA9, 0xC0, 0xAF})
-            write(lcd, false, command);
-        for (int page = 0; page < 4; ++page) {
-            write(lcd, false, static_cast<std::uint8_t>(0xB8 | page));
-            write(lcd, false, 0x00);
-            for (int column = 0; column < 61; ++column)
-                write(lcd, true, image.bytes()[static_cast<std::size_t>(lcd * 244 + page * 61 + column)]);
-        }
-        if (lcd == 0)
-            tick += burst.pauseMs * Ms;
-    }
+    test::Drive drive;
+    drive.picture = burst.picture;
+    drive.start = burst.startMs * Ms;
+    drive.reset = false;
+    drive.pauseAfterFirst = burst.pauseMs * Ms;
+    drive.onWrite = [&](Tick tick, const Display& now) { recording.Take(tick, now); };
+    drive.Run(display);
 }
 
 }  // namespace
