@@ -314,7 +314,8 @@ Result<Code> CodeOf(std::string_view text)
             sum = static_cast<std::uint8_t>(sum + byte);
         if (sum != 0)
             return Failure{where + "wrong checksum"};
-        const std::uint32_t address = upper + (static_cast<std::uint32_t>(bytes[1]) << 8) + bytes[2];
+        // 64 bits: an extended address near 4 GiB must not wrap round into range.
+        const std::uint64_t address = std::uint64_t{upper} + (static_cast<std::uint32_t>(bytes[1]) << 8) + bytes[2];
         switch (bytes[3]) {
             case 0:
                 if (address + bytes[0] > 0x10000)
