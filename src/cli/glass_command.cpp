@@ -165,17 +165,29 @@ void Glass::Add(CLI::App& subcommand)
     pin("--e1", e1_, "E of controller 1, columns 0-60 (default P3.4)");
     pin("--e2", e2_, "E of controller 2, columns 61-121 (default P3.5)");
     const std::string timing = "Timing";
+    // CLI::Range lets "nan" through: every comparison with it is false.
+    const auto decimal = [](double low, double high) {
+        const CLI::Validator number(
+            [](std::string& text) {
+                double value = 0;
+                return CLI::detail::lexical_cast(text, value) && std::isfinite(value)
+                           ? std::string()
+                           : "Value " + text + " is not a number";
+            },
+            "");
+        return number & CLI::Range(low, high).description("");
+    };
     command->add_option("--clock", run_.clockMHz, "The 8051's clock (default 12; 12 periods a cycle)")
         ->type_name("MHZ")
-        ->check(CLI::Range(0.001, 1000.0).description(""))
+        ->check(decimal(0.001, 1000.0))
         ->group(timing);
     command->add_option("--busy-time", run_.busyUs, "Busy this long after each write (default 5)")
         ->type_name("US")
-        ->check(CLI::Range(0.0, 1e6).description(""))
+        ->check(decimal(0.0, 1e6))
         ->group(timing);
     command->add_option("--reset-time", run_.resetUs, "...and this long after 0xE2 (default 2000)")
         ->type_name("US")
-        ->check(CLI::Range(0.0, 1e7).description(""))
+        ->check(decimal(0.0, 1e7))
         ->group(timing);
     command->add_option("--rest", run_.restCycles, "At rest after this many cycles without a write (100000)")
         ->type_name("CYCLES")
@@ -188,7 +200,7 @@ void Glass::Add(CLI::App& subcommand)
             ->group(timing);
     command->add_option("--seconds", run_.seconds, "Run S seconds of the firmware's time, then show it")
         ->type_name("S")
-        ->check(CLI::Range(0.001, 3600.0).description(""))
+        ->check(decimal(0.001, 3600.0))
         ->excludes(instructions)
         ->group(timing);
     command->add_option("--s51", s51_, "The simulator to run (default: s51 on PATH)")->type_name("PATH");

@@ -140,6 +140,12 @@ private slots:
             << QByteArray(" convert");
         QTest::newRow("standard input without --output")
             << QStringList{"convert", "-"} << QByteArray("- (standard input) needs --output") << QByteArray(" convert");
+        // A NaN passes every range check; a clock or a time of NaN ran forever.
+        for (const char* option : {"--clock", "--seconds", "--busy-time", "--reset-time"}) {
+            QTest::addRow("glass %s nan", option) << QStringList{"glass", option, "nan", "fw.ihx"}
+                                                  << QByteArray(option) + ": Value nan is not a number"
+                                                  << QByteArray(" glass");
+        }
         QTest::newRow("preview of two listings")
             << QStringList{"preview", "a.txt", "b.txt"} << QByteArray("b.txt") << QByteArray(" preview");
     }
