@@ -3,8 +3,8 @@
 #include "cli/cli_run.h"
 #include "support/bmp_maker.h"
 
-#include <QTemporaryDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quillon;
@@ -97,7 +97,8 @@ private slots:
         QTest::newRow("no arguments") << QStringList{} << QByteArray("subcommand is required") << QByteArray("");
         QTest::newRow("unknown command")
             << QStringList{"frob", "p.bmp"}
-            << QByteArray("frob is not a command; the commands are convert, preview, text, font, glass and formats") << QByteArray("");
+            << QByteArray("frob is not a command; the commands are convert, preview, text, font, glass and formats")
+            << QByteArray("");
         QTest::newRow("option before the command")
             << QStringList{"--inverse", "convert", "p.bmp"} << QByteArray("--inverse") << QByteArray(" convert");
         QTest::newRow("convert without pictures")
@@ -142,9 +143,9 @@ private slots:
             << QStringList{"convert", "-"} << QByteArray("- (standard input) needs --output") << QByteArray(" convert");
         // A NaN passes every range check; a clock or a time of NaN ran forever.
         for (const char* option : {"--clock", "--seconds", "--busy-time", "--reset-time"}) {
-            QTest::addRow("glass %s nan", option) << QStringList{"glass", option, "nan", "fw.ihx"}
-                                                  << QByteArray(option) + ": Value nan is not a number"
-                                                  << QByteArray(" glass");
+            QTest::addRow("glass %s nan", option)
+                << QStringList{"glass", option, "nan", "fw.ihx"} << QByteArray(option) + ": Value nan is not a number"
+                << QByteArray(" glass");
         }
         QTest::newRow("preview of two listings")
             << QStringList{"preview", "a.txt", "b.txt"} << QByteArray("b.txt") << QByteArray(" preview");
@@ -221,8 +222,8 @@ private slots:
         QCOMPARE(RunCli({"preview", "p.bmp", "--png", "p.png"}, pictures.folder.path()).exitCode, 0);
         for (const char* input : {"p.bmp", "p.png"}) {
             QProcess time;
-            time.start("/usr/bin/time", {"-f", "%M", CliPath(), "convert", "-o", "/dev/null",
-                                         pictures.folder.filePath(input)});
+            time.start("/usr/bin/time",
+                       {"-f", "%M", CliPath(), "convert", "-o", "/dev/null", pictures.folder.filePath(input)});
             QVERIFY2(time.waitForFinished(20000) && time.exitCode() == 0, "GNU time (package time) did not run");
             const int kilobytes = time.readAllStandardError().trimmed().split('\n').last().toInt();
             QVERIFY2(kilobytes > 0 && kilobytes < 8 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(kilobytes)));

@@ -33,8 +33,8 @@ struct Drive {
     int firstColumn = 0;
     int columns = 61;  // written a page
     int skippedPage = -1;
-    bool swapped = false;   // each half to the other controller
-    int controllers = 2;    // driven, from the first
+    bool swapped = false;             // each half to the other controller
+    int controllers = 2;              // driven, from the first
     std::vector<std::uint8_t> after;  // commands to controller 1 once the picture is written
     std::function<void(Tick, const Display&)> onWrite;
 

@@ -20,7 +20,16 @@ namespace {
 constexpr std::uint8_t PowerOnByte = 0xA5;
 
 // What the glass should show, from the picture drawn.
-enum class Glass { AsDrawn, HalvesSwapped, Dark, RightHalfDark, EveryDotLit, LowerHalfDark, LeftPage2Unwritten, Otherwise };
+enum class Glass {
+    AsDrawn,
+    HalvesSwapped,
+    Dark,
+    RightHalfDark,
+    EveryDotLit,
+    LowerHalfDark,
+    LeftPage2Unwritten,
+    Otherwise
+};
 
 DisplayImage Expected(Glass glass, const DisplayImage& picture)
 {
@@ -52,8 +61,8 @@ bool Matches(const std::vector<std::string>& lines, const QStringList& patterns)
     if (lines.size() != static_cast<std::size_t>(patterns.size()))
         return false;
     for (std::size_t k = 0; k < lines.size(); ++k) {
-        const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(
-            patterns[static_cast<qsizetype>(k)]));
+        const QRegularExpression pattern(
+            QRegularExpression::wildcardToRegularExpression(patterns[static_cast<qsizetype>(k)]));
         if (!pattern.match(QString::fromStdString(lines[k])).hasMatch())
             return false;
     }
@@ -80,29 +89,35 @@ private slots:
         QTest::newRow("right") << Fault([](Drive&) {}) << QStringList() << Glass::AsDrawn;
         QTest::newRow("controllers swapped")
             << Fault([](Drive& d) { d.swapped = true; }) << QStringList() << Glass::HalvesSwapped;
-        QTest::newRow("display left off")
-            << Fault([](Drive& d) { d.setup = {0xA4, 0xA0, 0xA9, 0xC0}; })
-            << both(" is left with its display off (0xAF turns it on)") << Glass::Dark;
-        QTest::newRow("static drive left on")
-            << Fault([](Drive& d) { d.setup = {0xA0, 0xA9, 0xC0, 0xAF}; })
-            << both(" is left in static drive, every dot lit (0xA4 ends it)") << Glass::EveryDotLit;
-        QTest::newRow("duty 1/16") << Fault([](Drive& d) { d.setup = {0xA4, 0xA0, 0xA8, 0xC0, 0xAF}; })
-                                   << both(" drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)")
+        QTest::newRow("display left off") << Fault([](Drive& d) {
+            d.setup = {0xA4, 0xA0, 0xA9, 0xC0};
+        }) << both(" is left with its display off (0xAF turns it on)")
+                                          << Glass::Dark;
+        QTest::newRow("static drive left on") << Fault([](Drive& d) {
+            d.setup = {0xA0, 0xA9, 0xC0, 0xAF};
+        }) << both(" is left in static drive, every dot lit (0xA4 ends it)")
+                                              << Glass::EveryDotLit;
+        QTest::newRow("duty 1/16") << Fault([](Drive& d) {
+            d.setup = {0xA4, 0xA0, 0xA8, 0xC0, 0xAF};
+        }) << both(" drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)")
                                    << Glass::LowerHalfDark;
-        QTest::newRow("start line 8")
-            << Fault([](Drive& d) { d.setup = {0xA4, 0xA0, 0xA9, 0xC8, 0xAF}; })
-            << both(" starts the glass at RAM line 8, not 0 (0xC0 sets line 0)") << Glass::Otherwise;
+        QTest::newRow("start line 8") << Fault([](Drive& d) {
+            d.setup = {0xA4, 0xA0, 0xA9, 0xC8, 0xAF};
+        }) << both(" starts the glass at RAM line 8, not 0 (0xC0 sets line 0)")
+                                      << Glass::Otherwise;
         QTest::newRow("ADC reversed")
-            << Fault([](Drive& d) { d.setup = {0xA4, 0xA1, 0xA9, 0xC0, 0xAF}; })
+            << Fault([](Drive& d) {
+                   d.setup = {0xA4, 0xA1, 0xA9, 0xC0, 0xAF};
+               })
             << QStringList{One + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)",
                            One + ": 76 bytes of what it shows were never written, pages 0-3 columns 61-79",
                            Two + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)",
                            Two + ": 76 bytes of what it shows were never written, pages 0-3 columns 61-79"}
             << Glass::Otherwise;
-        QTest::newRow("a page skipped")
-            << Fault([](Drive& d) { d.skippedPage = 2; })
-            << QStringList{One + ": 61 bytes of what it shows were never written, page 2 columns 0-60"}
-            << Glass::LeftPage2Unwritten;
+        QTest::newRow("a page skipped") << Fault([](Drive& d) {
+            d.skippedPage = 2;
+        }) << QStringList{One + ": 61 bytes of what it shows were never written, page 2 columns 0-60"}
+                                        << Glass::LeftPage2Unwritten;
         QTest::newRow("column off by one")
             << Fault([](Drive& d) { d.firstColumn = 1; })
             << both(": 4 bytes of what it shows were never written, pages 0-3 column 0") << Glass::Otherwise;
@@ -113,15 +128,17 @@ private slots:
             << QStringList{One + " is left with its display off (0xAF turns it on)",
                            One + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)",
                            One + " drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)",
-                           One + ": 171 writes came while it was busy and were lost, the first (command 0xA0) 2 "
-                                 "machine cycles after the write before; it is busy 5 µs after each write, 5 machine "
-                                 "cycles at 12 MHz",
+                           One +
+                               ": 171 writes came while it was busy and were lost, the first (command 0xA0) 2 "
+                               "machine cycles after the write before; it is busy 5 µs after each write, 5 machine "
+                               "cycles at 12 MHz",
                            Two + " is left with its display off (0xAF turns it on)",
                            Two + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)",
                            Two + " drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)",
-                           Two + ": 171 writes came while it was busy and were lost, the first (command 0xA0) 2 "
-                                 "machine cycles after the write before; it is busy 5 µs after each write, 5 machine "
-                                 "cycles at 12 MHz"}
+                           Two +
+                               ": 171 writes came while it was busy and were lost, the first (command 0xA0) 2 "
+                               "machine cycles after the write before; it is busy 5 µs after each write, 5 machine "
+                               "cycles at 12 MHz"}
             << Glass::Dark;
         QTest::newRow("reset not waited for")
             << Fault([](Drive& d) { d.resetWait = d.step; })
@@ -129,21 +146,25 @@ private slots:
                            One + " is left in static drive, every dot lit (0xA4 ends it)",
                            One + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)",
                            One + " drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)",
-                           One + ": 23 writes came while it was still resetting and were lost, the first (command "
-                                 "0xA4) 83.3 machine cycles after 0xE2; a reset takes 2 ms, 2000 machine cycles",
+                           One +
+                               ": 23 writes came while it was still resetting and were lost, the first (command "
+                               "0xA4) 83.3 machine cycles after 0xE2; a reset takes 2 ms, 2000 machine cycles",
                            Two + " is left with its display off (0xAF turns it on)",
                            Two + " is left in static drive, every dot lit (0xA4 ends it)",
                            Two + " shows its columns in reverse, ADC 0xA1 (0xA0 is the normal order)",
                            Two + " drives 16 of the 32 rows, duty 1/16 (0xA9 sets 1/32)",
-                           Two + ": 23 writes came while it was still resetting and were lost, the first (command "
-                                 "0xA4) 83.3 machine cycles after 0xE2; a reset takes 2 ms, 2000 machine cycles"}
+                           Two +
+                               ": 23 writes came while it was still resetting and were lost, the first (command "
+                               "0xA4) 83.3 machine cycles after 0xE2; a reset takes 2 ms, 2000 machine cycles"}
             << Glass::Otherwise;
         QTest::newRow("data past column 79")
             << Fault([](Drive& d) { d.columns = 81; })
             << both(": 4 data bytes came past column 79 and were lost, the first (0x*) at machine cycle *")
             << Glass::AsDrawn;
         QTest::newRow("column 80 and page 4 set, an unknown command")
-            << Fault([](Drive& d) { d.after = {0x50, 0xBC, 0xBC, 0xFF}; })
+            << Fault([](Drive& d) {
+                   d.after = {0x50, 0xBC, 0xBC, 0xFF};
+               })
             << QStringList{One + ": column 80 was set (command 0x50); its columns are 0-79",
                            One + ": page 4 was set (command 0xBC) (2 times); its pages are 0-3",
                            One + ": command 0xFF is none it knows"}

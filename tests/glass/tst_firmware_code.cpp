@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <string>
 #include <map>
+#include <string>
 #include <vector>
 
 using namespace quillon;
@@ -74,8 +74,8 @@ private slots:
         const QString past = "line 2: code past 64 KiB, more than an 8051 addresses";
         QTest::newRow("past 64 KiB") << Record(0, 0xFFFF, {1, 2}) + End << Loaded{}
                                      << "line 1: code past 64 KiB, more than an 8051 addresses";
-        QTest::newRow("above 64 KiB by a segment") << Record(2, 0, {0x10, 0x00}) + Record(0, 0, {1}) + End
-                                                   << Loaded{} << past;
+        QTest::newRow("above 64 KiB by a segment")
+            << Record(2, 0, {0x10, 0x00}) + Record(0, 0, {1}) + End << Loaded{} << past;
         // The highest address a linear record can reach: it must not wrap round to 0.
         QTest::newRow("near 4 GiB") << Record(4, 0, {0xFF, 0xFF}) + Record(0, 0xFFFF, {1}) + End << Loaded{} << past;
     }
