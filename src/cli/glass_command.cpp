@@ -95,6 +95,7 @@ public:
     ExitCode Run() override;
 
 private:
+    void AddTiming(CLI::App& command);
     std::optional<DotRows> Expected(ExitCode& failed) const;
     bool WriteRecording(const std::vector<glass::ShownState>& states, const glass::GlassOptions& run) const;
 
@@ -164,6 +165,23 @@ void Glass::Add(CLI::App& subcommand)
     pin("--rw", rw_, "R/W: 1 read, 0 write (default P3.3)");
     pin("--e1", e1_, "E of controller 1, columns 0-60 (default P3.4)");
     pin("--e2", e2_, "E of controller 2, columns 61-121 (default P3.5)");
+    AddTiming(*command);
+    command->add_option("--s51", s51_, "The simulator to run (default: s51 on PATH)")->type_name("PATH");
+    command->add_option("--png", png_, "Write the glass there as a PNG picture")->type_name("FILE");
+    command->add_option("--gif", gif_, "Record the glass there as an animated GIF")->type_name("FILE");
+    command->add_option("--scale", scale_, "Pixels a dot in the PNG or GIF, each way (default 4)")
+        ->type_name("1..16")
+        ->check(CLI::Range(1, 16).description(""));
+    command->add_option("--expect", expect_, "Compare instead of printing: exit 1 when unlike FILE")->type_name("FILE");
+    command->add_flag("--inverse", inverse_, "With --expect: light the picture's other colour");
+    AddPictureOptions(*command, picture_);
+    command_ = command;
+}
+
+// The model's timing, and how long the firmware runs.
+void Glass::AddTiming(CLI::App& subcommand)
+{
+    CLI::App* command = &subcommand;
     const std::string timing = "Timing";
     // CLI::Range lets "nan" through: every comparison with it is false.
     const auto decimal = [](double low, double high) {
@@ -203,16 +221,6 @@ void Glass::Add(CLI::App& subcommand)
         ->check(decimal(0.001, 3600.0))
         ->excludes(instructions)
         ->group(timing);
-    command->add_option("--s51", s51_, "The simulator to run (default: s51 on PATH)")->type_name("PATH");
-    command->add_option("--png", png_, "Write the glass there as a PNG picture")->type_name("FILE");
-    command->add_option("--gif", gif_, "Record the glass there as an animated GIF")->type_name("FILE");
-    command->add_option("--scale", scale_, "Pixels a dot in the PNG or GIF, each way (default 4)")
-        ->type_name("1..16")
-        ->check(CLI::Range(1, 16).description(""));
-    command->add_option("--expect", expect_, "Compare instead of printing: exit 1 when unlike FILE")->type_name("FILE");
-    command->add_flag("--inverse", inverse_, "With --expect: light the picture's other colour");
-    AddPictureOptions(*command, picture_);
-    command_ = command;
 }
 
 // The wiring the options describe; a contradiction is a usage error.

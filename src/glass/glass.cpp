@@ -502,6 +502,47 @@ private:
     std::uint8_t pins_ = 0xFF;
 };
 
+// Runs the firmware step by step until it rests, its instructions or its
+// time are done, or it never rests; counts into `result` as it goes.
+Result<GlassResult::Outcome> RunSteps(S51Link& link, Session& session, const GlassOptions& options, GlassResult& result)
+{
+    const Tick restTicks = options.restCycles * TicksPerCycle;
+    const Tick endTicks = TicksOf(options, options.seconds);
+    for (std::uint64_t done = 0;;) {
+        // Without --instructions, steps of restCycles instructions: one that
+        // writes nothing is a rest (each instruction takes a cycle or more).
+        // Towards the end of a time, steps of a quarter of the cycles left, so
+        // that no step runs past it by much: an instruction takes 4 cycles at most.
+        std::uint64_t wanted = options.instructions > 0 ? options.instructions - done : options.restCycles;
+        if (endTicks > 0)
+            wanted = std::clamp<std::uint64_t>((endTicks - std::min(endTicks, session.Now())) / TicksPerCycle / 4, 1,
+                                               options.restCycles);
+        const std::uint64_t chunk = session.Limit(wanted);
+        const Result<Step> step = link.Run(session.Answers(), chunk);
+        if (!step)
+            return Failure{step.Error()};
+        const bool stopped = session.Take(*step);
+        if (!stopped && step->instructions < done + chunk) {
+            return Failure{"the simulation stopped before the firmware came to rest: " +
+                           (step->stop.empty() ? std::string("s51 gave no reason") : step->stop)};
+        }
+        done = step->instructions;
+        result.instructions = done;
+        const Tick now = session.Now();
+        if (endTicks > 0) {
+            if (now >= endTicks)
+                return GlassResult::Outcome::Ran;
+        } else if (options.instructions > 0) {
+            if (done >= options.instructions)
+                return GlassResult::Outcome::Ran;
+        } else if (session.AnyWrite() && now - session.LastWrite() >= restTicks) {
+            return GlassResult::Outcome::Rested;
+        } else if (result.writes >= MostWrites || now >= MostCycles * TicksPerCycle) {
+            return GlassResult::Outcome::NeverRested;
+        }
+    }
+}
+
 }  // namespace
 
 Tick TicksOf(const GlassOptions& options, double seconds)
@@ -542,50 +583,12 @@ GlassResult RunGlass(const GlassOptions& options)
     }
     S51Link& link = **started;
 
-    const Tick restTicks = options.restCycles * TicksPerCycle;
-    const Tick endTicks = TicksOf(options, options.seconds);
-    for (std::uint64_t done = 0;;) {
-        // Without --instructions, steps of restCycles instructions: one that
-        // writes nothing is a rest (each instruction takes a cycle or more).
-        // Towards the end of a time, steps of a quarter of the cycles left, so
-        // that no step runs past it by much: an instruction takes 4 cycles at most.
-        std::uint64_t wanted = options.instructions > 0 ? options.instructions - done : options.restCycles;
-        if (endTicks > 0)
-            wanted = std::clamp<std::uint64_t>((endTicks - std::min(endTicks, session.Now())) / TicksPerCycle / 4, 1,
-                                               options.restCycles);
-        const std::uint64_t chunk = session.Limit(wanted);
-        const Result<Step> step = link.Run(session.Answers(), chunk);
-        if (!step) {
-            result.problem = step.Error();
-            return result;
-        }
-        const bool stopped = session.Take(*step);
-        if (!stopped && step->instructions < done + chunk) {
-            result.problem = "the simulation stopped before the firmware came to rest: " +
-                             (step->stop.empty() ? std::string("s51 gave no reason") : step->stop);
-            return result;
-        }
-        done = step->instructions;
-        result.instructions = done;
-        const Tick now = session.Now();
-        if (endTicks > 0) {
-            if (now >= endTicks) {
-                result.outcome = GlassResult::Outcome::Ran;
-                break;
-            }
-        } else if (options.instructions > 0) {
-            if (done >= options.instructions) {
-                result.outcome = GlassResult::Outcome::Ran;
-                break;
-            }
-        } else if (session.AnyWrite() && now - session.LastWrite() >= restTicks) {
-            result.outcome = GlassResult::Outcome::Rested;
-            break;
-        } else if (result.writes >= MostWrites || now >= MostCycles * TicksPerCycle) {
-            result.outcome = GlassResult::Outcome::NeverRested;
-            break;
-        }
+    const Result<GlassResult::Outcome> outcome = RunSteps(link, session, options, result);
+    if (!outcome) {
+        result.problem = outcome.Error();
+        return result;
     }
+    result.outcome = *outcome;
     link.Finish();
 
     result.shown = session.Model().Shown();

@@ -274,9 +274,21 @@ Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path& pro
     link->end_ += ports.empty() ? "0\n" : "\n";
     link->ports_ = ports;
     link->program_ = program.filename().string();
+    if (Result<void> made = link->MakeFolder(firmware); !made)
+        return Failure{made.Error()};
+    if (Result<void> started = link->Spawn(program); !started)
+        return Failure{started.Error()};
+    const std::string first = "file \"firmware.ihx\"\n" + setup;
+    if (Result<void> sent = link->Send(first); !sent)
+        return Failure{sent.Error()};
+    link->unread_ = first.size();
+    return link;
+}
 
-    // A folder of its own for the firmware and the barrier, with a name s51
-    // takes between quotes.
+// A folder of its own for the firmware and the barrier, with a name s51
+// takes between quotes; it goes when the link does.
+Result<void> S51Link::MakeFolder(const std::string& firmware)
+{
     std::error_code error;
     std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
     if (error || temporary.string().find_first_of("\"\\\n") != std::string::npos)
@@ -284,23 +296,26 @@ Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path& pro
     std::string pattern = (temporary / "quillon-glass-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         return Failure{"cannot make a folder in " + temporary.string() + ": " + files::ErrorText(errno)};
-    link->folder_ = pattern;
+    folder_ = pattern;
     for (const char* name : {"a", "b"}) {
-        if (mkfifo((link->folder_ / name).c_str(), 0600) != 0)
-            return Failure{"cannot make a FIFO in " + link->folder_.string() + ": " + files::ErrorText(errno)};
+        if (mkfifo((folder_ / name).c_str(), 0600) != 0)
+            return Failure{"cannot make a FIFO in " + folder_.string() + ": " + files::ErrorText(errno)};
     }
-    const std::filesystem::path firmwareCopy = link->folder_ / "firmware.ihx";
-    {
-        const int fd = open(firmwareCopy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 || write(fd, firmware.data(), firmware.size()) != static_cast<ssize_t>(firmware.size())) {
-            const int why = errno;
-            if (fd >= 0)
-                close(fd);
-            return Failure{"cannot write " + firmwareCopy.string() + ": " + files::ErrorText(why)};
-        }
-        close(fd);
+    const std::filesystem::path firmwareCopy = folder_ / "firmware.ihx";
+    const int fd = open(firmwareCopy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 || write(fd, firmware.data(), firmware.size()) != static_cast<ssize_t>(firmware.size())) {
+        const int why = errno;
+        if (fd >= 0)
+            close(fd);
+        return Failure{"cannot write " + firmwareCopy.string() + ": " + files::ErrorText(why)};
     }
+    close(fd);
+    return {};
+}
 
+// s51 started in the folder, reading from this link and writing to it.
+Result<void> S51Link::Spawn(const std::filesystem::path& program)
+{
     const Result<Pipe> in = MakePipe();
     if (!in)
         return Failure{in.Error()};
@@ -314,10 +329,11 @@ Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path& pro
     // no banner or load messages: only what the commands print. s51 starts
     // in the folder, where the barriers' names are short (s51 echoes every
     // command), so its own path must not depend on ours.
+    std::error_code error;
     std::string programText = std::filesystem::absolute(program, error).string();
     std::string type = "-t", cpu = "8052", plain = "-b", quiet = "-q";
     char* arguments[] = {programText.data(), type.data(), cpu.data(), plain.data(), quiet.data(), nullptr};
-    const std::string folderText = link->folder_.string();
+    const std::string folderText = folder_.string();
     const Result<Pipe> failed = MakePipe();  // the child's errno when it cannot run s51
     if (!failed) {
         for (const int fd : {in->read, in->write, out->read, out->write})
@@ -344,24 +360,20 @@ Result<std::unique_ptr<S51Link>> S51Link::Start(const std::filesystem::path& pro
     close(in->read);
     close(out->write);
     close(failed->write);
-    link->toChild_ = in->write;
-    link->fromChild_ = out->read;
+    toChild_ = in->write;
+    fromChild_ = out->read;
     if (pid < 0) {
         close(failed->read);
         return Failure{"cannot be started: " + files::ErrorText(forkError)};
     }
-    link->pid_ = pid;
+    pid_ = pid;
     int why = 0;
     const ssize_t told = read(failed->read, &why, sizeof why);
     close(failed->read);
     if (told == sizeof why)
         return Failure{"cannot be started: " + files::ErrorText(why)};
-    GuardChild(pid, link->folder_);
-    const std::string first = "file \"firmware.ihx\"\n" + setup;
-    if (Result<void> sent = link->Send(first); !sent)
-        return Failure{sent.Error()};
-    link->unread_ = first.size();
-    return link;
+    GuardChild(pid, folder_);
+    return {};
 }
 
 Result<void> S51Link::Send(const std::string& text)

@@ -75,6 +75,8 @@ public:
 
 private:
     S51Link() = default;
+    Result<void> MakeFolder(const std::string& firmware);
+    Result<void> Spawn(const std::filesystem::path& program);
     Result<void> Send(const std::string& text);
     Result<void> Release();
     Result<std::string> ReadThroughEnd();

@@ -129,6 +129,34 @@ bool Paint(GifFileType* gif, PictureImage& canvas, int transparent)
     return true;
 }
 
+// Adds a frame's pixels to those decompressed so far (`decoded`), within the
+// bound; `wanted` is the frame asked for, or -1 for every frame.
+Result<void> CountDecoded(std::uint64_t& decoded, const GifImageDesc& frame, int wanted)
+{
+    decoded += std::uint64_t(frame.Width) * std::uint64_t(frame.Height);
+    if (decoded <= MaxDecodedPixels)
+        return {};
+    return Failure{(wanted < 0 ? "the frames need" : "frame " + std::to_string(wanted) + " needs") +
+                   std::string(" more than ") + std::to_string(MaxDecodedPixels / 1'000'000) +
+                   " million pixels of frames decompressed, more than this tool takes"};
+}
+
+// Reads an extension, taking a frame's delay, disposal and transparent
+// colour from a graphics control block.
+bool ReadExtension(GifFileType* gif, GraphicsControlBlock& control)
+{
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (Lib()->DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+        return false;
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+        Lib()->DGifExtensionToGCB(block[0], block + 1, &control);
+    while (block)
+        if (Lib()->DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+            return false;
+    return true;
+}
+
 bool SkipPixels(GifFileType* gif)
 {
     int codeSize = 0;
@@ -171,15 +199,8 @@ Result<void> DecodeGif(ByteSource& bytes, const DecodeOptions& options, PictureS
         if (record == TERMINATE_RECORD_TYPE)
             break;
         if (record == EXTENSION_RECORD_TYPE) {
-            int code = 0;
-            GifByteType* block = nullptr;
-            if (Lib()->DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+            if (!ReadExtension(gif, control))
                 return GifFailure(gif->Error, source);
-            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
-                Lib()->DGifExtensionToGCB(block[0], block + 1, &control);
-            while (block)
-                if (Lib()->DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-                    return GifFailure(gif->Error, source);
             continue;
         }
         if (record != IMAGE_DESC_RECORD_TYPE)
@@ -206,11 +227,8 @@ Result<void> DecodeGif(ByteSource& bytes, const DecodeOptions& options, PictureS
             if (!SkipPixels(gif))
                 return GifFailure(gif->Error, source);
         } else {
-            decoded += std::uint64_t(frame.Width) * std::uint64_t(frame.Height);
-            if (decoded > MaxDecodedPixels)
-                return Failure{(every ? "the frames need" : "frame " + std::to_string(wanted) + " needs") +
-                               std::string(" more than ") + std::to_string(MaxDecodedPixels / 1'000'000) +
-                               " million pixels of frames decompressed, more than this tool takes"};
+            if (Result<void> counted = CountDecoded(decoded, frame, every ? -1 : wanted); !counted)
+                return counted;
             if (!Paint(gif, canvas, control.TransparentColor))
                 return GifFailure(gif->Error, source);
         }
