@@ -38,15 +38,15 @@ struct CliRun {
 };
 
 // The command that runs the tool under test: the Linux quillon-cli built here,
-// or a prefix and a program (scripts/wine-run and quillon-cli.exe), as the
-// build set it (QUILLON_CLI_COMMAND, words joined with "|").
+// or the one QUILLON_CLI_UNDER_TEST names, a prefix and a program joined with
+// "|" (scripts/build-windows --test: scripts/wine-run and quillon-cli.exe).
 inline QStringList CliCommand()
 {
-#ifdef QUILLON_CLI_COMMAND
-    return QString::fromUtf8(QUILLON_CLI_COMMAND).split(QLatin1Char('|'));
-#else
-    return {QStringLiteral(QUILLON_CLI_PATH)};
-#endif
+    static const QStringList command = [] {
+        const QString given = qEnvironmentVariable("QUILLON_CLI_UNDER_TEST");
+        return given.isEmpty() ? QStringList{QStringLiteral(QUILLON_CLI_PATH)} : given.split(QLatin1Char('|'));
+    }();
+    return command;
 }
 
 // The tool's own file, without a prefix.
@@ -59,11 +59,7 @@ inline QString CliPath()
 // what only Linux has skip themselves then, saying why.
 inline bool OnWindows()
 {
-#ifdef QUILLON_CLI_ON_WINDOWS
-    return true;
-#else
-    return false;
-#endif
+    return CliPath().endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
 #define QUILLON_SKIP_ON_WINDOWS(why)       \
@@ -92,9 +88,6 @@ inline CliRun RunCliOnce(const CliCall& call)
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-#ifdef QUILLON_WINEPREFIX
-    environment.insert(QStringLiteral("QUILLON_WINEPREFIX"), QStringLiteral(QUILLON_WINEPREFIX));
-#endif
     for (const QString& name : call.extra.keys())
         environment.insert(name, call.extra.value(name));
     if (!call.fault.isEmpty() || !call.swapForFifo.isEmpty()) {
