@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace quillon::cli {
@@ -185,15 +186,17 @@ void Glass::AddTiming(CLI::App& subcommand)
     const std::string timing = "Timing";
     // CLI::Range lets "nan" through: every comparison with it is false.
     const auto decimal = [](double low, double high) {
-        const CLI::Validator number(
-            [](std::string& text) {
-                double value = 0;
-                return CLI::detail::lexical_cast(text, value) && std::isfinite(value)
-                           ? std::string()
-                           : "Value " + text + " is not a number";
+        return CLI::Validator(
+            [low, high](std::string& text) {
+                char* end = nullptr;
+                const double value = std::strtod(text.c_str(), &end);
+                if (end == text.c_str() || *end != '\0' || !std::isfinite(value))
+                    return "Value " + text + " is not a number";
+                if (value < low || value > high)
+                    return "Value " + text + " not in range " + std::to_string(low) + " to " + std::to_string(high);
+                return std::string();
             },
             "");
-        return number & CLI::Range(low, high).description("");
     };
     command->add_option("--clock", run_.clockMHz, "The 8051's clock (default 12; 12 periods a cycle)")
         ->type_name("MHZ")
